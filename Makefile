@@ -1,0 +1,24 @@
+# The README's commands. Each one installs what is missing first (see scripts/setup.sh).
+BUILD ?= build
+
+.PHONY: run test build setup clean
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+test: build
+	@scripts/test.sh $(BUILD)
+
+build: setup
+	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(BUILD)/native --parallel 2
+	@cmake -S . -B $(BUILD)/win32 -DCMAKE_BUILD_TYPE=MinSizeRel \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	@cmake --build $(BUILD)/win32 --parallel 2
+
+setup:
+	@scripts/setup.sh
+
+clean:
+	@scripts/wine-session.sh stop $(BUILD)/win32/wine-session 2>/dev/null || true
+	rm -rf $(BUILD)

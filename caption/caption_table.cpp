@@ -1,0 +1,78 @@
+// The caption table and its lookup. No platform code: this runs natively in the unit tests.
+#include "caption/caption_table.h"
+
+namespace caption {
+
+namespace {
+
+struct CaptionRow {
+    const char* russian;
+    const char* english;
+    // A few bytes longer than a writer may fill, so that a text of exactly
+    // kReplacementLimit bytes still ends in a terminator.
+    char replacement[kReplacementLimit + 4];
+};
+
+// Row order is the identity of a row: registry value names and dialog controls follow it.
+// Row 3's Russian caption is the Cyrillic "ОК", not the Latin one of the English column.
+CaptionRow CaptionTable[kRowCount] = {
+    {"Нет", "No", "&Нафиг"},
+    {"Отмена", "Cancel", "Н&ефиг"},
+    {"Да", "Yes", "Пофиг"},
+    {"ОК", "OK", "В натуре"},
+    {"Стоп", "Abort", "С&тоять"},
+    {"Повтор", "Retry", "&Не понял"},
+    {"Пропустить", "Ignore", "&Проехали"},
+    {"Открыть", "Open", "Отворяй"},
+    {"Справка", "Help", "Памагите"},
+    {"Применить", "Apply", "Забей!!!"},
+    {"Далее >", "Next >", "Круто >"},
+    {"< Назад", "< Back", "< Фуфло"},
+};
+
+bool IsRow(int row) { return row >= 0 && row < kRowCount; }
+
+}  // namespace
+
+bool CompareCaptions(const char* a, const char* b) {
+    for (;;) {
+        const int ended = (*a == '\0') + (*b == '\0');
+        if (ended != 0) return ended == 2;
+        if (*a == '&') {
+            ++a;
+        } else if (*b == '&') {
+            ++b;
+        } else if (*a != *b) {
+            return false;
+        } else {
+            ++a;
+            ++b;
+        }
+    }
+}
+
+int FindCaptionRow(const char* text) {
+    for (int row = 0; row < kRowCount; ++row)
+        if (CompareCaptions(text, CaptionTable[row].russian)) return row;
+    for (int row = 0; row < kRowCount; ++row)
+        if (CompareCaptions(text, CaptionTable[row].english)) return row;
+    return kNoRow;
+}
+
+const char* RussianCaption(int row) { return IsRow(row) ? CaptionTable[row].russian : ""; }
+const char* EnglishCaption(int row) { return IsRow(row) ? CaptionTable[row].english : ""; }
+const char* ReplacementText(int row) { return IsRow(row) ? CaptionTable[row].replacement : ""; }
+
+void SetReplacementText(int row, const char* bytes, int count) {
+    if (!IsRow(row)) return;
+    char* target = CaptionTable[row].replacement;
+    if (count > kReplacementLimit) count = kReplacementLimit;
+    int length = 0;
+    while (length < count && bytes[length] != '\0') {
+        target[length] = bytes[length];
+        ++length;
+    }
+    if (length < kReplacementLimit) target[length] = '\0';
+}
+
+}  // namespace caption

@@ -1,0 +1,73 @@
+#!/bin/sh
+# Starts and stops the Wine session the tests run in: one virtual X display and two Wine
+# prefixes with a resident wineserver each, "ru" (ANSI code page 1251) and "en" (1252).
+#   wine-session.sh start DIR [PREFIX...]   creates what is missing under DIR and starts the
+#                                           servers of the prefixes named (default: ru en)
+#   wine-session.sh stop DIR                stops what `start` started; harmless when idle
+set -u
+action=$1
+dir=$(mkdir -p "$2" && cd "$2" && pwd)
+shift 2
+prefixes=${*:-ru en}
+
+export WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
+
+prefix_lang() {
+    case $1 in ru) echo ru_RU.UTF-8 ;; en) echo C.UTF-8 ;; esac
+}
+
+start_display() {
+    if [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null; then return; fi
+    rm -f "$dir/display"
+    exec 3>"$dir/display.fd"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    echo $! >"$dir/xvfb.pid"
+    exec 3>&-
+    i=0
+    while [ ! -s "$dir/display.fd" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+    [ -s "$dir/display.fd" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    echo ":$(head -n1 "$dir/display.fd")" >"$dir/display"
+    # Xvfb's default keymap keeps Ctrl+Alt+F1..F12 for itself; the program's hotkeys need them.
+    DISPLAY=$(cat "$dir/display") setxkbmap -option srvrkeys:none 2>/dev/null || true
+}
+
+start_prefix() {
+    prefix=$dir/prefix-$1
+    export WINEPREFIX=$prefix LANG=$(prefix_lang "$1") DISPLAY=$(cat "$dir/display")
+    if [ ! -f "$prefix/.ready" ]; then
+        wineboot -i >/dev/null 2>&1
+        # Without a window manager Wine waits on every hidden managed window; unmanaged
+        # windows close at once.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$prefix/.ready"
+    fi
+    wineserver -p >/dev/null 2>&1
+    # The first program of a session starts Wine's own services and desktop, which live on
+    # and would hold the output of whichever test happened to start them.
+    wine cmd /c exit >/dev/null 2>&1
+}
+
+stop_prefix() {
+    [ -d "$dir/prefix-$1" ] && WINEPREFIX=$dir/prefix-$1 wineserver -k 2>/dev/null
+    return 0
+}
+
+case $action in
+start)
+    start_display
+    for p in $prefixes; do start_prefix "$p"; done
+    ;;
+stop)
+    stop_prefix ru
+    stop_prefix en
+    if [ -f "$dir/xvfb.pid" ]; then
+        kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
+        rm -f "$dir/xvfb.pid"
+    fi
+    ;;
+*)
+    echo "usage: $0 start|stop DIR" >&2
+    exit 2
+    ;;
+esac

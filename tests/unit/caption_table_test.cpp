@@ -1,0 +1,197 @@
+// The caption comparison and lookup, and the bounds of the replacement texts.
+#include "caption/caption_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using caption::CompareCaptions;
+using caption::FindCaptionRow;
+using caption::kNoRow;
+
+namespace {
+
+struct CompareCase {
+    const char* a;
+    const char* b;
+    bool equal;
+};
+
+const CompareCase kCompareCases[] = {
+    {"OK", "OK", true},    {"O&K", "OK", true},
+    {"&OK", "OK", true},   {"&&OK", "OK", true},
+    {"OK&", "OK", false},   // a trailing ampersand is never skipped
+    {"OK&", "OK&", false},  // not even against itself
+    {"&", "&", false},     {"&", "", false},
+    {"", "", true},        {"&O&K", "O&&K", true},  // ampersands on both sides
+    {"ok", "OK", false},                            // case matters
+    {"OK", "OKAY", false}, {"Cancel", "&Cancel", true},
+};
+
+TEST(CompareCaptions, FollowsTheAmpersandRulesInBothOrders) {
+    for (const CompareCase& c : kCompareCases) {
+        EXPECT_EQ(c.equal, CompareCaptions(c.a, c.b)) << c.a << " vs " << c.b;
+        EXPECT_EQ(c.equal, CompareCaptions(c.b, c.a)) << c.b << " vs " << c.a;
+    }
+}
+
+std::string WithoutAmpersands(const std::string& s) {
+    std::string out;
+    for (char ch : s)
+        if (ch != '&') out += ch;
+    return out;
+}
+
+bool EndsInAmpersand(const std::string& s) { return !s.empty() && s.back() == '&'; }
+
+// Every string of up to five characters over a small alphabet, ampersands included.
+std::vector<std::string> AllShortStrings() {
+    const char alphabet[] = {'&', 'O', 'K', '\xC4'};
+    std::vector<std::string> out{""};
+    for (size_t begin = 0, length = 0; length < 5; ++length) {
+        const size_t end = out.size();
+        for (size_t i = begin; i < end; ++i)
+            for (char ch : alphabet) out.push_back(out[i] + ch);
+        begin = end;
+    }
+    return out;
+}
+
+TEST(CompareCaptions, EqualExactlyWhenEqualWithoutAmpersandsAndNeitherEndsInOne) {
+    const std::vector<std::string> strings = AllShortStrings();
+    ASSERT_EQ(1u + 4 + 16 + 64 + 256 + 1024, strings.size());
+    for (const std::string& a : strings) {
+        for (const std::string& b : strings) {
+            const bool expected = WithoutAmpersands(a) == WithoutAmpersands(b) &&
+                                  !EndsInAmpersand(a) && !EndsInAmpersand(b);
+            ASSERT_EQ(expected, CompareCaptions(a.c_str(), b.c_str())) << a << " vs " << b;
+        }
+    }
+}
+
+struct LookupCase {
+    const char* text;
+    int row;
+};
+
+const LookupCase kLookupCases[] = {
+    {"Нет", 0},
+    {"No", 0},
+    {"Отмена", 1},
+    {"Cancel", 1},
+    {"&Cancel", 1},
+    {"C&ancel", 1},
+    {"Ca&ncel", 1},
+    {"Can&cel", 1},
+    {"Canc&el", 1},
+    {"Cance&l", 1},
+    {"CANCEL", kNoRow},
+    {"cancel", kNoRow},
+    {"Да", 2},
+    {"&Да", 2},
+    {"Yes", 2},
+    {"ОК", 3},
+    {"O&K", 3},
+    {"&&OK", 3},
+    {"OK&", kNoRow},
+    {"Ok", kNoRow},
+    {"oK", kNoRow},
+    {"Стоп", 4},
+    {"Abort", 4},
+    {"Повтор", 5},
+    {"Retry", 5},
+    {"Пропустить", 6},
+    {"Ignore", 6},
+    {"Открыть", 7},
+    {"Open", 7},
+    {"Справка", 8},
+    {"&Help", 8},
+    {"HELP", kNoRow},
+    {"Применить", 9},
+    {"Apply", 9},
+    {"Далее >", 10},
+    {"Next >", 10},
+    {"< Назад", 11},
+    {"< Back", 11},
+    {"", kNoRow},
+    {"&", kNoRow},
+    // The replacement column is never searched.
+    {"Пофиг", kNoRow},
+    {"В натуре", kNoRow},
+};
+
+TEST(FindCaptionRow, FindsEachCaptionInEitherColumn) {
+    for (const LookupCase& c : kLookupCases) EXPECT_EQ(c.row, FindCaptionRow(c.text)) << c.text;
+}
+
+TEST(FindCaptionRow, CyrillicAndLatinOkAreDifferentBytes) {
+    EXPECT_STREQ("\xCE\xCA", caption::RussianCaption(3));
+    EXPECT_STREQ("OK", caption::EnglishCaption(3));
+}
+
+TEST(CaptionTable, HoldsTheDefaultPhrasesInWindows1251) {
+    const char* const defaults[caption::kRowCount] = {
+        "&\xCD\xE0\xF4\xE8\xE3",  // &Нафиг, spelled out to prove the literals are 1251
+        "Н&ефиг",
+        "Пофиг",
+        "В натуре",
+        "С&тоять",
+        "&Не понял",
+        "&Проехали",
+        "Отворяй",
+        "Памагите",
+        "Забей!!!",
+        "Круто >",
+        "< Фуфло",
+    };
+    for (int row = 0; row < caption::kRowCount; ++row)
+        EXPECT_STREQ(defaults[row], caption::ReplacementText(row)) << row;
+}
+
+class Replacement : public ::testing::Test {
+protected:
+    void SetUp() override { saved_ = caption::ReplacementText(kRow); }
+    void TearDown() override { caption::SetReplacementText(kRow, saved_.c_str(), 20); }
+    static const int kRow = 4;
+    std::string saved_;
+};
+
+TEST_F(Replacement, TakesAtMostTwentyBytesAndStaysTerminated) {
+    // Exactly sized buffers, so the sanitizer sees any read past what was given.
+    std::vector<char> twentyFive(25, 'x');
+    caption::SetReplacementText(kRow, twentyFive.data(), 25);
+    EXPECT_EQ(std::string(20, 'x'), caption::ReplacementText(kRow));
+
+    std::vector<char> unterminated(20, 'y');
+    caption::SetReplacementText(kRow, unterminated.data(), 20);
+    EXPECT_EQ(std::string(20, 'y'), caption::ReplacementText(kRow));
+
+    std::vector<char> two{'a', 'b'};
+    caption::SetReplacementText(kRow, two.data(), 2);
+    EXPECT_STREQ("ab", caption::ReplacementText(kRow));
+}
+
+TEST_F(Replacement, StopsAtTheFirstNulAndAcceptsEmptyText) {
+    caption::SetReplacementText(kRow, "abc\0def", 7);
+    EXPECT_STREQ("abc", caption::ReplacementText(kRow));
+    caption::SetReplacementText(kRow, "", 0);
+    EXPECT_STREQ("", caption::ReplacementText(kRow));
+}
+
+TEST_F(Replacement, IgnoresRowsOutsideTheTable) {
+    caption::SetReplacementText(-1, "x", 1);
+    caption::SetReplacementText(caption::kRowCount, "x", 1);
+    EXPECT_STREQ("", caption::ReplacementText(caption::kRowCount));
+    EXPECT_STREQ("", caption::RussianCaption(-1));
+    EXPECT_EQ(saved_, caption::ReplacementText(kRow));
+}
+
+TEST(FindCaptionRow, AReplacementEqualToACaptionIsFoundThroughTheCaption) {
+    caption::SetReplacementText(0, "Yes", 3);
+    EXPECT_EQ(2, FindCaptionRow(caption::ReplacementText(0)));
+    caption::SetReplacementText(0, "&Нафиг", 20);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The built executable read as a file: what it imports, what it exports, what it is.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+class Image : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::ifstream file(support::BesideTests(L"vorkalun.exe").c_str(), std::ios::binary);
+        ASSERT_TRUE(file.good());
+        bytes_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        ASSERT_GT(bytes_.size(), sizeof(IMAGE_DOS_HEADER));
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes_.data());
+        ASSERT_EQ(IMAGE_DOS_SIGNATURE, dos->e_magic);
+        nt_ = reinterpret_cast<const IMAGE_NT_HEADERS32*>(bytes_.data() + dos->e_lfanew);
+        ASSERT_EQ(IMAGE_NT_SIGNATURE, nt_->Signature);
+    }
+
+    // The file offset of a relative virtual address, through the section table.
+    const char* At(DWORD rva) const {
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt_);
+        for (int i = 0; i < nt_->FileHeader.NumberOfSections; ++i, ++section) {
+            if (rva >= section->VirtualAddress &&
+                rva < section->VirtualAddress + section->SizeOfRawData)
+                return bytes_.data() + section->PointerToRawData + (rva - section->VirtualAddress);
+        }
+        return nullptr;
+    }
+    const IMAGE_DATA_DIRECTORY& Directory(int index) const {
+        return nt_->OptionalHeader.DataDirectory[index];
+    }
+
+    std::vector<char> bytes_;
+    const IMAGE_NT_HEADERS32* nt_ = nullptr;
+};
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+TEST_F(Image, IsAThirtyTwoBitWindowsProgram) {
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, nt_->FileHeader.Machine);
+    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, nt_->OptionalHeader.Subsystem);
+    EXPECT_NE(0u, nt_->OptionalHeader.AddressOfEntryPoint);
+    EXPECT_EQ(0u, Directory(IMAGE_DIRECTORY_ENTRY_TLS).Size);  // no runtime, no thread-locals
+}
+
+TEST_F(Image, ImportsFromSystemDllsOnly) {
+    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll",
+                                              "advapi32.dll", "shell32.dll"};
+    const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+        At(Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
+    ASSERT_NE(nullptr, import);
+    std::vector<std::string> seen;
+    for (; import->Name != 0; ++import) seen.push_back(Lower(At(import->Name)));
+    for (const std::string& dll : seen)
+        EXPECT_NE(allowed.end(), std::find(allowed.begin(), allowed.end(), dll)) << dll;
+    EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), "kernel32.dll"));
+    EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), "user32.dll"));
+}
+
+TEST_F(Image, ExportsItsWindowProcedureUnderItsPlainName) {
+    const IMAGE_DATA_DIRECTORY& directory = Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    const auto* exports =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(At(directory.VirtualAddress));
+    ASSERT_NE(nullptr, exports);
+    ASSERT_EQ(1u, exports->NumberOfNames);
+    const auto* names = reinterpret_cast<const DWORD*>(At(exports->AddressOfNames));
+    EXPECT_STREQ("WndProc", At(names[0]));
+
+    // The name leads to code, not to a forwarder string inside the export directory.
+    const auto* ordinals = reinterpret_cast<const WORD*>(At(exports->AddressOfNameOrdinals));
+    const auto* functions = reinterpret_cast<const DWORD*>(At(exports->AddressOfFunctions));
+    const DWORD target = functions[ordinals[0]];
+    EXPECT_FALSE(target >= directory.VirtualAddress &&
+                 target < directory.VirtualAddress + directory.Size);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt_);
+    bool inCode = false;
+    for (int i = 0; i < nt_->FileHeader.NumberOfSections; ++i, ++section)
+        if ((section->Characteristics & IMAGE_SCN_MEM_EXECUTE) &&
+            target >= section->VirtualAddress &&
+            target < section->VirtualAddress + section->Misc.VirtualSize)
+            inCode = true;
+    EXPECT_TRUE(inCode);
+}
+
+}  // namespace

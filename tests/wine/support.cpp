@@ -1,0 +1,78 @@
+#include "support.h"
+
+namespace support {
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const double deadline = NowMs() + timeoutMs;
+    for (;;) {
+        PumpMessages();
+        if (condition()) return true;
+        if (NowMs() > deadline) return false;
+        Sleep(10);
+    }
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::wstring BesideTests(const wchar_t* fileName) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    std::wstring directory(path, length);
+    directory.erase(directory.find_last_of(L"\\/") + 1);
+    return directory + fileName;
+}
+
+HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + BesideTests(fileName) + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &process))
+        return NULL;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs) {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
+    return code;
+}
+
+void EndProcess(HANDLE process) {
+    if (process == NULL) return;
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+}
+
+HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs) {
+    HWND found = NULL;
+    WaitUntil([&] { return (found = FindWindowW(NULL, title)) != NULL; }, timeoutMs);
+    return found;
+}
+
+double NowMs() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace support

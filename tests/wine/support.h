@@ -1,0 +1,33 @@
+// What the Win32 tests share: waiting with a bound, texts of windows, helper processes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace support {
+
+// Polls the condition, pumping this thread's messages, until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+void PumpMessages();
+
+std::wstring WindowText(HWND window);
+
+// A file next to the test program: the built executable and the test helpers live there.
+std::wstring BesideTests(const wchar_t* fileName);
+
+// Starts a program of the build by file name with the given arguments.
+HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments);
+// Its exit code, or STILL_ACTIVE when it has not ended within the time.
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
+// Ends a helper that is still running and closes the handle.
+void EndProcess(HANDLE process);
+
+// The top-level window with this title, waiting for it to appear.
+HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 10000);
+
+// Milliseconds from a steady clock.
+double NowMs();
+
+}  // namespace support

@@ -1,0 +1,178 @@
+// One sweep over real windows: this process's own, a hidden one, and other processes'.
+#include "caption/sweep.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support.h"
+
+namespace {
+
+using support::WindowText;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterTestClass(const wchar_t* name) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = HostProc;
+    windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.lpszClassName = name;
+    RegisterClassW(&windowClass);
+}
+
+class Sweep : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterTestClass(L"SweepTestHost");
+        RegisterTestClass(L"BorIdeBtn");
+        host_ = CreateTopLevel(L"Sweep test", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    }
+    void TearDown() override {
+        for (HWND window : topLevels_) DestroyWindow(window);
+    }
+
+    HWND CreateTopLevel(const wchar_t* title, DWORD style) {
+        HWND window = CreateWindowExW(0, L"SweepTestHost", title, style, 0, 0, 600, 400, NULL, NULL,
+                                      GetModuleHandleW(NULL), NULL);
+        topLevels_.push_back(window);
+        return window;
+    }
+    HWND Child(const wchar_t* className, const wchar_t* text, DWORD style = BS_PUSHBUTTON,
+               HWND parent = NULL) {
+        const int index = count_++;
+        return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style,
+                               5 + 140 * (index % 4), 5 + 30 * (index / 4), 130, 25,
+                               parent ? parent : host_, NULL, GetModuleHandleW(NULL), NULL);
+    }
+
+    HWND host_ = NULL;
+    int count_ = 0;
+    std::vector<HWND> topLevels_;
+};
+
+struct Expectation {
+    const wchar_t* className;
+    const wchar_t* before;
+    DWORD style;
+    const wchar_t* after;
+};
+
+const Expectation kOneSweep[] = {
+    {L"Button", L"Да", BS_PUSHBUTTON, L"Пофиг"},
+    {L"Button", L"Нет", BS_PUSHBUTTON, L"&Нафиг"},
+    {L"Button", L"&Cancel", BS_PUSHBUTTON, L"Н&ефиг"},
+    {L"Button", L"O&K", BS_PUSHBUTTON, L"В натуре"},
+    {L"Button", L"ОК", BS_PUSHBUTTON, L"В натуре"},  // Cyrillic letters
+    {L"Button", L"CANCEL", BS_PUSHBUTTON, L"CANCEL"},
+    {L"Button", L"&&OK", BS_PUSHBUTTON, L"В натуре"},
+    {L"Button", L"OK&", BS_PUSHBUTTON, L"OK&"},
+    {L"Button", L"Справка", BS_AUTOCHECKBOX, L"Памагите"},
+    {L"Button", L"Справка", BS_AUTORADIOBUTTON, L"Памагите"},
+    {L"Button", L"Справка", BS_GROUPBOX, L"Памагите"},
+    {L"Button", L"&Help", BS_PUSHBUTTON, L"Памагите"},
+    {L"Button", L"HELP", BS_PUSHBUTTON, L"HELP"},
+    {L"Button", L"Далее >", BS_PUSHBUTTON, L"Круто >"},
+    {L"BorIdeBtn", L"Yes", 0, L"Пофиг"},
+    {L"Static", L"OK", 0, L"OK"},
+    {L"Edit", L"Cancel", 0, L"Cancel"},
+};
+
+TEST_F(Sweep, RelabelsEveryStandardButtonOfItsOwnWindows) {
+    std::vector<HWND> children;
+    for (const Expectation& e : kOneSweep) {
+        children.push_back(Child(e.className, e.before, e.style));
+        ASSERT_EQ(e.before, WindowText(children.back()));
+    }
+    caption::SweepWindows();
+    for (size_t i = 0; i < children.size(); ++i)
+        EXPECT_EQ(kOneSweep[i].after, WindowText(children[i])) << i;
+}
+
+TEST_F(Sweep, ReachesHiddenWindowsAndGrandchildrenButNeverTopLevelTitles) {
+    HWND hidden = CreateTopLevel(L"Hidden", WS_OVERLAPPEDWINDOW);
+    HWND retry = Child(L"Button", L"Retry", BS_PUSHBUTTON, hidden);
+    HWND box = Child(L"Button", L"", BS_GROUPBOX);
+    HWND inner = Child(L"Button", L"Пропустить", BS_PUSHBUTTON, box);
+    HWND titledOk = CreateTopLevel(L"OK", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    ASSERT_FALSE(IsWindowVisible(hidden));
+
+    caption::SweepWindows();
+
+    EXPECT_EQ(L"&Не понял", WindowText(retry));
+    EXPECT_EQ(L"&Проехали", WindowText(inner));
+    EXPECT_EQ(L"OK", WindowText(titledOk));
+}
+
+TEST_F(Sweep, RelabelsAgainWhenTheOwnerRestoresTheCaption) {
+    HWND cancel = Child(L"Button", L"Cancel");
+    caption::SweepWindows();
+    ASSERT_EQ(L"Н&ефиг", WindowText(cancel));
+
+    SetWindowTextW(cancel, L"Cancel");
+    caption::SweepWindows();
+    EXPECT_EQ(L"Н&ефиг", WindowText(cancel));
+}
+
+TEST_F(Sweep, LeavesTheRepaintToTheButtonWithoutErasingIt) {
+    HWND ok = Child(L"Button", L"OK");
+    UpdateWindow(host_);
+    support::PumpMessages();
+    RECT dirty;
+    ASSERT_FALSE(GetUpdateRect(ok, &dirty, FALSE));
+
+    caption::SweepWindows();
+
+    // The whole button is invalid, and no erase is pending for it.
+    RECT client;
+    GetClientRect(ok, &client);
+    ASSERT_TRUE(GetUpdateRect(ok, &dirty, FALSE));
+    EXPECT_TRUE(EqualRect(&dirty, &client));
+    PAINTSTRUCT paint;
+    BeginPaint(ok, &paint);
+    EXPECT_FALSE(paint.fErase);
+    EndPaint(ok, &paint);
+}
+
+TEST(SweepOtherProcess, RelabelsAnotherProgramsMessageBox) {
+    HANDLE helper = support::StartProgram(L"wine_helper.exe", L"msgbox \"Box of another process\"");
+    ASSERT_NE(nullptr, helper);
+    HWND box = support::WaitForWindow(L"Box of another process");
+    ASSERT_NE(nullptr, box);
+    HWND yes = GetDlgItem(box, IDYES);
+    HWND no = GetDlgItem(box, IDNO);
+    ASSERT_TRUE(yes && no);
+    // The platform labels them in the language of the session: "&Да"/"&Нет" or "&Yes"/"&No".
+    EXPECT_NE(L"Пофиг", WindowText(yes));
+
+    caption::SweepWindows();
+
+    EXPECT_EQ(L"Пофиг", WindowText(yes));
+    EXPECT_EQ(L"&Нафиг", WindowText(no));
+    // The box still works: its Yes answers as before.
+    PostMessageW(box, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(static_cast<DWORD>(IDYES), support::WaitForExit(helper));
+    support::EndProcess(helper);
+}
+
+TEST_F(Sweep, AHungProgramDoesNotHoldTheSweep) {
+    HANDLE helper = support::StartProgram(L"wine_helper.exe", L"hang \"Hung helper\" OK 30000");
+    ASSERT_NE(nullptr, helper);
+    HWND hung = support::WaitForWindow(L"Hung helper");
+    ASSERT_NE(nullptr, hung);
+    HWND hungOk = FindWindowExW(hung, NULL, L"Button", NULL);
+    ASSERT_EQ(L"OK", WindowText(hungOk));
+    HWND ours = Child(L"Button", L"Cancel");
+
+    const double start = support::NowMs();
+    caption::SweepWindows();
+    const double elapsed = support::NowMs() - start;
+
+    EXPECT_LT(elapsed, 1000.0);
+    EXPECT_EQ(L"Н&ефиг", WindowText(ours));
+    support::EndProcess(helper);
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// A separate process with buttons for the tests to relabel.
+//   wine_helper msgbox TITLE              a Yes/No message box; exits with the answer
+//   wine_helper buttons TITLE TEXT...     a window with one button per text, until closed
+//   wine_helper hang TITLE TEXT MS        a window with one button, then MS milliseconds
+//                                         without pumping messages, then normal again
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+namespace {
+
+HWND CreateHost(const wchar_t* title) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.lpszClassName = L"WineHelperHost";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, L"WineHelperHost", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                           400, 200, NULL, NULL, windowClass.hInstance, NULL);
+}
+
+void AddButton(HWND host, const wchar_t* text, int index) {
+    CreateWindowExW(0, L"Button", text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                    10 + 120 * (index % 3), 10 + 30 * (index / 3), 110, 25, host, NULL,
+                    GetModuleHandleW(NULL), NULL);
+}
+
+int Pump(HWND host) {
+    MSG message;
+    while (IsWindow(host) && GetMessageW(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < ms) {
+        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(5);
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (count < 3) return 2;
+    const wchar_t* mode = args[1];
+    const wchar_t* title = args[2];
+
+    if (wcscmp(mode, L"msgbox") == 0)
+        return MessageBoxW(NULL, L"Сохранить изменения в документе?", title, MB_YESNO);
+
+    const bool hang = wcscmp(mode, L"hang") == 0 && count >= 5;
+    // A hanging helper shows its title only once it has stopped pumping, so that a test
+    // that finds the title knows the helper no longer answers.
+    HWND host = CreateHost(hang ? L"" : title);
+    if (wcscmp(mode, L"buttons") == 0) {
+        for (int i = 3; i < count; ++i) AddButton(host, args[i], i - 3);
+        return Pump(host);
+    }
+    if (hang) {
+        AddButton(host, args[3], 0);
+        PumpFor(100);
+        SetWindowTextW(host, title);
+        Sleep(static_cast<DWORD>(_wtoi(args[4])));
+        return Pump(host);
+    }
+    return 2;
+}
