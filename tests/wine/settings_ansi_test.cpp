@@ -55,7 +55,9 @@ TEST_F(ByteCalls, SaveStoresWhatTheSingleByteCallsStore) {
     };
     for (int row = 0; row < caption::kRowCount; ++row)
         caption::SetReplacementText(row, texts[row], caption::kReplacementLimit);
-    SetOptionBytes("nyn\0yny\0");
+    // A 20-character text and an eighth Options byte that is not NUL: where the platform
+    // decides for itself whether a terminator follows the data, it must decide alike.
+    SetOptionBytes("nyn\0ynyn");
     settings::SaveSettings();
 
     HKEY key = OpenByteKey();
@@ -110,7 +112,7 @@ const Stored kStored[] = {
     {REG_SZ, L"X", 0},
     {REG_SZ, std::wstring(L"Ёё№€\x98\0", 6), 12},
     {REG_EXPAND_SZ, std::wstring(L"%P%\0", 4), 8},
-    {REG_MULTI_SZ, std::wstring(L"a\0b\0\0", 5), 10},
+    {REG_MULTI_SZ, std::wstring(L"Да\0b\0\0", 6), 12},
     {REG_BINARY, L"abX", 4},
     {REG_BINARY, std::wstring(10, L'Й'), 20},
     {REG_BINARY, std::wstring(11, L'Й'), 21},

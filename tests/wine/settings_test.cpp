@@ -166,7 +166,7 @@ TEST_F(Settings, ValuesOfOtherTypesAreTakenAsBytesWithoutOverrun) {
         {REG_BINARY, std::string(21, 'x'), "&Нафиг"},
         {REG_BINARY, std::string(40, 'x'), "&Нафиг"},
         {REG_BINARY, std::string(5000, 'x'), "&Нафиг"},
-        {REG_MULTI_SZ, std::string("a\0\0\0b\0\0\0\0\0", 10), "a"},
+        {REG_MULTI_SZ, std::string("\x14\x04\x30\x04\0\0b\0\0\0\0\0", 12), "Да"},
         {REG_EXPAND_SZ, std::string("%\0P\0%\0\0\0", 8), "%P%"},  // not expanded
         {REG_NONE, "", ""},
     };
@@ -212,12 +212,12 @@ TEST_F(Settings, SaveThenLoadRoundTripsEveryTextAndOptionsByteForByte) {
     };
     for (int row = 0; row < caption::kRowCount; ++row)
         caption::SetReplacementText(row, texts[row], caption::kReplacementLimit);
-    SetOptionBytes("nyn\0yny\0");
+    SetOptionBytes("nynnyyn\0");
     settings::SaveSettings();
 
     EXPECT_TRUE(HoldsText(Stored(L"Yes"), L"Ёё№€ЂЋЏ"));
     EXPECT_TRUE(Stored(L"No").data.size() <= 2);  // an empty text is a value of length zero
-    EXPECT_EQ(std::wstring(L"nyn\0yny\0", 8), Stored(L"Options").Units());
+    EXPECT_EQ(std::wstring(L"nynnyyn\0", 8), Stored(L"Options").Units());
 
     for (int row = 0; row < caption::kRowCount; ++row)
         caption::SetReplacementText(row, "затёрто", caption::kReplacementLimit);
@@ -225,7 +225,7 @@ TEST_F(Settings, SaveThenLoadRoundTripsEveryTextAndOptionsByteForByte) {
     settings::LoadSettings();
     for (int row = 0; row < caption::kRowCount; ++row)
         EXPECT_EQ(std::string(texts[row]), std::string(caption::ReplacementText(row))) << row;
-    EXPECT_EQ(std::string("nyn\0yny\0\0", 9), OptionBytes());
+    EXPECT_EQ(std::string("nynnyyn\0\0", 9), OptionBytes());
 }
 
 TEST_F(Settings, RemoveAllTakesTheProductKeyAndTheAutostartValueOnly) {
