@@ -79,21 +79,6 @@ TEST(StoredBytes, OtherTypesArriveByteForByte) {
     EXPECT_EQ(std::string(20, '#'), out);
 }
 
-TEST(StoredBytes, TheLimitIsTheCallersForEveryValue) {
-    int count = 0;
-    const std::u16string options = u"yyyyyyy";
-    Stored(options, 16, true, settings::kOptionsReadLimit, &count);
-    EXPECT_EQ(8, count);
-    Stored(u"yyyyyyyy", 18, true, settings::kOptionsReadLimit, &count);
-    EXPECT_EQ(kDoesNotFit, count);
-
-    const std::u16string path(257, u'a');
-    Stored(path, 512, true, settings::kRunReadLimit, &count);
-    EXPECT_EQ(256, count);
-    Stored(path, 514, true, settings::kRunReadLimit, &count);
-    EXPECT_EQ(kDoesNotFit, count);
-}
-
 TEST(TextLength, EndsAtTheFirstNulOrAfterTheLastByte) {
     EXPECT_EQ(0, settings::TextLength("", 0));
     EXPECT_EQ(0, settings::TextLength("\0ab", 3));

@@ -140,21 +140,4 @@ TEST_F(ByteCalls, LoadReadsWhatTheSingleByteCallReads) {
     }
 }
 
-TEST_F(ByteCalls, TheAutostartEntryIsFoundWhereTheSingleByteCallFindsIt) {
-    for (DWORD size : {0u, 510u, 511u, 512u, 513u, 514u}) {
-        const std::wstring data(size / 2 + 1, L'ж');
-        StoreRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", REG_SZ, data.data(), size);
-        char buffer[256];
-        DWORD read = sizeof buffer;
-        HKEY key;
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                      KEY_READ, &key);
-        const bool found =
-            RegQueryValueExA(key, "VORKALUN", NULL, NULL, reinterpret_cast<BYTE*>(buffer), &read) ==
-            ERROR_SUCCESS;
-        RegCloseKey(key);
-        EXPECT_EQ(found, settings::IsAutostartSet()) << size;
-    }
-}
-
 }  // namespace
