@@ -135,8 +135,9 @@ void AddAutostart() {
     if (key == NULL) return;
     // Wide, so that a path with characters outside the machine's code page stays runnable.
     DWORD length = GetModuleFileNameW(NULL, Path, kPathCapacity);
-    if (length >= kPathCapacity) length = kPathCapacity - 1;  // cut, and older systems
-    Path[length] = 0;                                         // leave a cut path unterminated
+    // A path too long is cut, and older systems leave it unterminated.
+    if (length >= kPathCapacity) length = kPathCapacity - 1;
+    Path[length] = 0;
     WriteUnitsAs(key, kRunValue, AutostartCommand(Path, length, WriteUnits));
     RegCloseKey(key);
 }
