@@ -1,0 +1,159 @@
+// The settings store's talk with the registry. Keys are opened by their ASCII paths; values go
+// through the wide calls and the project's own 1251 conversion, so that on any Windows the
+// program reads and writes exactly the bytes the single-byte calls give on a Cyrillic one.
+#include "settings/settings.h"
+
+#include <windows.h>
+
+#include "caption/caption_table.h"
+#include "caption/codepage.h"
+#include "settings/stored_value.h"
+
+namespace settings {
+
+// The eight bytes the registry sees, and a guard that no read or write reaches.
+char Options[kOptionCount + 2] = "yyyyyyy";
+
+namespace {
+
+const char kSettingsKey[] = "Software\\KoRDaX Software\\VORKALUN";
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunValue[] = "VORKALUN";
+const char kOptionsValue[] = "Options";
+
+enum {
+    kNameCapacity = 16,
+    kPathCapacity = 256,  // 255 characters and a terminator: the longest path the entry takes
+};
+
+// One thread and one operation at a time, so these serve every read and write.
+WCHAR Name[kNameCapacity];
+// Reads land here first: where the data does not fit, the platform leaves the destination
+// undefined, and a failed read must leave the texts and Options as they were.
+WCHAR ReadUnits[kRunReadLimit + 1];
+char ReadBytes[kRunReadLimit];
+// Data to write, quotes of the autostart command included, and the unit that follows it.
+WCHAR WriteUnits[kPathCapacity + 3];
+WCHAR Path[kPathCapacity];
+
+HKEY OpenKey(HKEY root, const char* path) {
+    HKEY key = NULL;
+    if (RegCreateKeyExA(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+        return NULL;
+    return key;
+}
+
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Reads a value into ReadBytes as the single-byte call would, allowing `limit` bytes. Returns
+// their count, or kDoesNotFit when the value is missing or larger.
+int ReadValue(HKEY key, const char* name, int limit) {
+    codepage::ToWide(name, Name, kNameCapacity);
+    DWORD type = REG_NONE;
+    // String data is judged after narrowing, one byte per unit, so the wide read allows twice
+    // the limit, and one odd byte more, which narrowing drops.
+    DWORD size = limit * sizeof(WCHAR) + 1;
+    if (RegQueryValueExW(key, Name, NULL, &type, reinterpret_cast<BYTE*>(ReadUnits), &size) !=
+        ERROR_SUCCESS)
+        return kDoesNotFit;
+    return StoredBytes(ReadUnits, size, IsStringType(type), ReadBytes, limit);
+}
+
+// Writes units as a string value of `count` units. Callers leave a terminator in the unit
+// after them, where the narrow text has its own: the platform looks there and may store it
+// too, and the stored data must be what the single-byte call stores.
+void WriteUnitsAs(HKEY key, const char* name, int count) {
+    codepage::ToWide(name, Name, kNameCapacity);
+    RegSetValueExW(key, Name, 0, REG_SZ, reinterpret_cast<const BYTE*>(WriteUnits),
+                   count * sizeof(WCHAR));
+}
+
+// `bytes` must be readable one byte past `count`: that byte is widened too.
+void WriteBytes(HKEY key, const char* name, const char* bytes, int count) {
+    codepage::WidenBytes(bytes, count + 1, WriteUnits);
+    WriteUnitsAs(key, name, count);
+}
+
+// A text goes without its terminator: an empty text is a value of length zero.
+void WriteText(HKEY key, int row) {
+    const char* text = caption::ReplacementText(row);
+    WriteBytes(key, caption::EnglishCaption(row), text,
+               TextLength(text, caption::kReplacementLimit));
+}
+
+// Options goes whole, its eighth byte included; the guard follows it.
+void WriteOptions(HKEY key) { WriteBytes(key, kOptionsValue, Options, kOptionsReadLimit); }
+
+void LoadText(HKEY key, int row) {
+    const int count = ReadValue(key, caption::EnglishCaption(row), kTextReadLimit);
+    if (count == kDoesNotFit)
+        WriteText(key, row);
+    else
+        caption::SetReplacementText(row, ReadBytes, count);
+}
+
+void LoadOptions(HKEY key) {
+    const int count = ReadValue(key, kOptionsValue, kOptionsReadLimit);
+    if (count == kDoesNotFit || !IsOptionsAccepted(ReadBytes, count)) {
+        WriteOptions(key);
+        return;
+    }
+    // A shorter value replaces only the bytes it brings.
+    for (int i = 0; i < count; ++i) Options[i] = ReadBytes[i];
+}
+
+}  // namespace
+
+void LoadSettings() {
+    HKEY key = OpenKey(HKEY_CURRENT_USER, kSettingsKey);
+    if (key == NULL) return;
+    for (int row = 0; row < caption::kRowCount; ++row) LoadText(key, row);
+    LoadOptions(key);
+    RegCloseKey(key);
+}
+
+void SaveSettings() {
+    HKEY key = OpenKey(HKEY_CURRENT_USER, kSettingsKey);
+    if (key == NULL) return;
+    for (int row = 0; row < caption::kRowCount; ++row) WriteText(key, row);
+    WriteOptions(key);
+    RegCloseKey(key);
+}
+
+bool IsAutostartSet() {
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kRunKey);
+    if (key == NULL) return false;
+    const bool found = ReadValue(key, kRunValue, kRunReadLimit) != kDoesNotFit;
+    RegCloseKey(key);
+    return found;
+}
+
+void AddAutostart() {
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kRunKey);
+    if (key == NULL) return;
+    // Wide, so that a path with characters outside the machine's code page stays runnable.
+    DWORD length = GetModuleFileNameW(NULL, Path, kPathCapacity);
+    // A path too long is cut, and older systems leave it unterminated.
+    if (length >= kPathCapacity) length = kPathCapacity - 1;
+    Path[length] = 0;
+    WriteUnitsAs(key, kRunValue, AutostartCommand(Path, length, WriteUnits));
+    RegCloseKey(key);
+}
+
+void RemoveAutostart() {
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kRunKey);
+    if (key == NULL) return;
+    codepage::ToWide(kRunValue, Name, kNameCapacity);
+    RegDeleteValueW(key, Name);
+    RegCloseKey(key);
+}
+
+void RemoveAllSettings() {
+    // Only the product's own key: "Software\KoRDaX Software" may hold other products.
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    RemoveAutostart();
+}
+
+}  // namespace settings

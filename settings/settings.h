@@ -1,0 +1,28 @@
+// The settings store: the replacement texts and the options in the current user's registry,
+// the machine-wide autostart entry, and the removal of both that "/c" asks for.
+#pragma once
+
+namespace settings {
+
+enum { kOptionCount = 7 };
+
+// Seven 'y'/'n' characters, "yyyyyyy" at start: [0] the logo at start-up, [1] the tray icon,
+// the other five carried and stored unchanged. Reads and writes cover the first eight bytes;
+// a guard byte after them keeps the characters terminated whatever the registry held.
+extern char Options[];
+
+// Fills the replacement texts and Options from the registry; whatever is missing or does not
+// fit is written back from memory, so the key holds all thirteen values afterwards.
+void LoadSettings();
+// Writes all twelve replacement texts and Options.
+void SaveSettings();
+
+// True when the autostart value can be read; its data is not compared with anything.
+bool IsAutostartSet();
+void AddAutostart();
+void RemoveAutostart();
+
+// The "/c" switch: the product's own key goes (its parent stays), and the autostart value.
+void RemoveAllSettings();
+
+}  // namespace settings

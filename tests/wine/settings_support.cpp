@@ -1,0 +1,96 @@
+#include "settings_support.h"
+
+#include <cstring>
+
+#include "caption/caption_table.h"
+#include "settings/settings.h"
+
+namespace settings_support {
+
+const wchar_t kProductKey[] = L"Software\\KoRDaX Software\\VORKALUN";
+const wchar_t kVendorKey[] = L"Software\\KoRDaX Software";
+const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+const Row kDefaults[12] = {
+    {L"No", "&Нафиг", L"&Нафиг"},
+    {L"Cancel", "Н&ефиг", L"Н&ефиг"},
+    {L"Yes", "Пофиг", L"Пофиг"},
+    {L"OK", "В натуре", L"В натуре"},
+    {L"Abort", "С&тоять", L"С&тоять"},
+    {L"Retry", "&Не понял", L"&Не понял"},
+    {L"Ignore", "&Проехали", L"&Проехали"},
+    {L"Open", "Отворяй", L"Отворяй"},
+    {L"Help", "Памагите", L"Памагите"},
+    {L"Apply", "Забей!!!", L"Забей!!!"},
+    {L"Next >", "Круто >", L"Круто >"},
+    {L"< Back", "< Фуфло", L"< Фуфло"},
+};
+
+std::wstring RawValue::Units() const {
+    std::wstring units(data.size() / 2, L'\0');
+    if (!units.empty()) memcpy(&units[0], data.data(), units.size() * 2);
+    return units;
+}
+
+RawValue ReadRaw(HKEY root, const wchar_t* path, const wchar_t* name) {
+    RawValue value;
+    HKEY key;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, NULL, &value.type, NULL, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        value.found = RegQueryValueExW(key, name, NULL, &value.type, value.data.data(), &size) ==
+                      ERROR_SUCCESS;
+        value.data.resize(size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+void StoreRaw(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type, const void* data,
+              DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExW(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+void StoreUnits(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& units,
+                bool terminated) {
+    const std::wstring buffer = units + (terminated ? L'\0' : L'X');
+    StoreRaw(root, path, name, REG_SZ, buffer.data(),
+             static_cast<DWORD>((units.size() + (terminated ? 1 : 0)) * sizeof(wchar_t)));
+}
+
+void DeleteValue(HKEY root, const wchar_t* path, const wchar_t* name) {
+    HKEY key;
+    if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueW(key, name);
+    RegCloseKey(key);
+}
+
+bool KeyExists(HKEY root, const wchar_t* path) {
+    HKEY key;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool HoldsText(const RawValue& value, const std::wstring& units) {
+    if (!value.found || value.type != REG_SZ || value.data.size() % 2 != 0) return false;
+    const std::wstring stored = value.Units();
+    return stored == units || stored == units + L'\0';
+}
+
+void ResetMemory() {
+    for (int row = 0; row < caption::kRowCount; ++row)
+        caption::SetReplacementText(row, kDefaults[row].text, caption::kReplacementLimit);
+    SetOptionBytes("yyyyyyy\0");
+}
+
+std::string OptionBytes() { return std::string(settings::Options, 9); }
+
+void SetOptionBytes(const char (&bytes)[9]) { memcpy(settings::Options, bytes, 9); }
+
+}  // namespace settings_support

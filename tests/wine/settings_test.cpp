@@ -1,0 +1,329 @@
+// The settings store against the real registry: what it writes, what it accepts, how it mends
+// itself, the autostart entry and the removal. Each case sets up the registry it needs.
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "caption/caption_table.h"
+#include "settings_support.h"
+#include "support.h"
+
+namespace {
+
+using namespace settings_support;
+
+// The memory as at start and no product key; the product key goes again afterwards.
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+        ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+        ResetMemory();
+    }
+    void TearDown() override {
+        RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+        ResetMemory();
+    }
+
+    static RawValue Stored(const wchar_t* name) {
+        return ReadRaw(HKEY_CURRENT_USER, kProductKey, name);
+    }
+    static void Store(const wchar_t* name, const std::wstring& units, bool terminated) {
+        StoreUnits(HKEY_CURRENT_USER, kProductKey, name, units, terminated);
+    }
+    static void StoreTyped(const wchar_t* name, DWORD type, const std::string& bytes) {
+        StoreRaw(HKEY_CURRENT_USER, kProductKey, name, type, bytes.data(),
+                 static_cast<DWORD>(bytes.size()));
+    }
+    // A fresh process of the store, as a start of the program after this one has ended.
+    static void StartFresh() {
+        HANDLE helper = support::StartProgram(L"settings_helper.exe", L"load");
+        ASSERT_NE(nullptr, helper);
+        EXPECT_EQ(0u, support::WaitForExit(helper));
+        CloseHandle(helper);
+    }
+};
+
+TEST_F(Settings, FirstStartWritesAllThirteenValuesWithTheDefaults) {
+    StartFresh();
+    for (const Row& row : kDefaults)
+        EXPECT_TRUE(HoldsText(Stored(row.name), row.units)) << row.name;
+    const RawValue options = Stored(L"Options");
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), options.type);
+    EXPECT_EQ(std::wstring(L"yyyyyyy\0", 8), options.Units());  // with its terminator
+
+    // Read back, the Cyrillic defaults arrive unchanged in any code page.
+    for (int row = 0; row < caption::kRowCount; ++row) caption::SetReplacementText(row, "x", 1);
+    SetOptionBytes("nnnnnnn\0");
+    settings::LoadSettings();
+    for (int row = 0; row < caption::kRowCount; ++row)
+        EXPECT_STREQ(kDefaults[row].text, caption::ReplacementText(row)) << row;
+    EXPECT_EQ(std::string("yyyyyyy\0\0", 9), OptionBytes());
+}
+
+struct TextCase {
+    std::wstring stored;
+    bool terminated;
+    const char* expected;  // the text afterwards, in 1251
+    bool rewritten;        // whether the value then holds the text in memory instead
+};
+
+const TextCase kTexts[] = {
+    {L"Памагите, люди добр", true, "Памагите, люди добр", false},  // 19 and the terminator
+    {L"Памагите, люди добры", true, "&Нафиг", true},               // 20 and the terminator
+    {L"Памагите, люди добры", false, "Памагите, люди добры", false},
+    {L"Памагите, люди добры!", false, "&Нафиг", true},
+    {L"ab", false, "ab", false},  // never "abафиг"
+    {L"", false, "", false},
+    {L"", true, "", false},
+    {std::wstring(L"ab\0cd", 5), false, "ab", false},
+};
+
+TEST_F(Settings, TextsAreTakenUpToTwentyBytesAndEndWhereTheirDataEnds) {
+    for (const TextCase& c : kTexts) {
+        ResetMemory();
+        Store(L"No", c.stored, c.terminated);
+        const RawValue before = Stored(L"No");
+        settings::LoadSettings();
+        EXPECT_STREQ(c.expected, caption::ReplacementText(0)) << c.stored.c_str();
+        if (c.rewritten)
+            EXPECT_TRUE(HoldsText(Stored(L"No"), L"&Нафиг")) << c.stored.c_str();
+        else
+            EXPECT_EQ(before, Stored(L"No")) << c.stored.c_str();
+    }
+}
+
+TEST_F(Settings, ADeletedValueIsWrittenBackAtTheNextStart) {
+    StartFresh();
+    Store(L"No", L"Свой текст", false);
+    DeleteValue(HKEY_CURRENT_USER, kProductKey, L"Help");
+    ASSERT_FALSE(Stored(L"Help").found);
+
+    StartFresh();
+    EXPECT_TRUE(HoldsText(Stored(L"Help"), L"Памагите"));
+    EXPECT_EQ(std::wstring(L"Свой текст"), Stored(L"No").Units());  // the others stay
+}
+
+struct OptionsCase {
+    const wchar_t* stored;
+    size_t units;
+    const char* expected;  // all nine bytes of Options afterwards
+    bool rewritten;
+};
+
+const OptionsCase kOptionCases[] = {
+    {L"ynnnnnnn", 8, "nyyyyyy\0", true},  // eight characters, no room for a terminator
+    {L"ynnnnnnnn", 10, "nyyyyyy\0", true}, {L"nnnnnnn", 8, "nnnnnnn\0", false},
+    {L"yn", 3, "yn\0yyyy\0", false},  // only the bytes it brings
+    {L"yn", 2, "ynyyyyy\0", false},
+};
+
+TEST_F(Settings, OptionsOfMoreThanSevenCharactersAreRewrittenFromMemory) {
+    for (const OptionsCase& c : kOptionCases) {
+        SetOptionBytes("nyyyyyy\0");
+        const std::wstring units(c.stored, c.units);
+        Store(L"Options", units, false);
+        settings::LoadSettings();
+        EXPECT_EQ(std::string(c.expected, 9), OptionBytes()) << c.stored << " " << c.units;
+        const RawValue stored = Stored(L"Options");
+        if (c.rewritten)
+            EXPECT_EQ(std::wstring(L"nyyyyyy\0", 8), stored.Units()) << c.stored;
+        else
+            EXPECT_EQ(units, stored.Units()) << c.stored;
+    }
+}
+
+struct TypedCase {
+    DWORD type;
+    std::string bytes;
+    const char* expected;  // the text of row 0 afterwards
+};
+
+TEST_F(Settings, ValuesOfOtherTypesAreTakenAsBytesWithoutOverrun) {
+    const TypedCase cases[] = {
+        {REG_DWORD, std::string("abc\0", 4), "abc"},
+        {REG_BINARY, "ab", "ab"},
+        {REG_BINARY, std::string(20, '\xC9'), "ЙЙЙЙЙЙЙЙЙЙЙЙЙЙЙЙЙЙЙЙ"},
+        {REG_BINARY, std::string(21, 'x'), "&Нафиг"},
+        {REG_BINARY, std::string(40, 'x'), "&Нафиг"},
+        {REG_BINARY, std::string(5000, 'x'), "&Нафиг"},
+        {REG_MULTI_SZ, std::string("\x14\x04\x30\x04\0\0b\0\0\0\0\0", 12), "Да"},
+        {REG_EXPAND_SZ, std::string("%\0P\0%\0\0\0", 8), "%P%"},  // not expanded
+        {REG_NONE, "", ""},
+    };
+    for (const TypedCase& c : cases) {
+        ResetMemory();
+        StoreTyped(L"No", c.type, c.bytes);
+        settings::LoadSettings();
+        EXPECT_STREQ(c.expected, caption::ReplacementText(0)) << c.type << " " << c.bytes.size();
+        // The next row and its constant captions are where an overrun would land first.
+        EXPECT_STREQ("Н&ефиг", caption::ReplacementText(1));
+        EXPECT_STREQ("Отмена", caption::RussianCaption(1));
+        EXPECT_STREQ("Cancel", caption::EnglishCaption(1));
+    }
+
+    const TypedCase options[] = {
+        {REG_BINARY, std::string(9, 'n'), "yyyyyyy\0"},
+        {REG_BINARY, std::string(8, 'n'), "yyyyyyy\0"},
+        {REG_DWORD, std::string("ny\0\0", 4), "ny\0\0yyy\0"},
+        {REG_BINARY, std::string(300, 'n'), "yyyyyyy\0"},
+    };
+    for (const TypedCase& c : options) {
+        SetOptionBytes("yyyyyyy\0");
+        StoreTyped(L"Options", c.type, c.bytes);
+        settings::LoadSettings();
+        EXPECT_EQ(std::string(c.expected, 9), OptionBytes()) << c.bytes.size();
+    }
+}
+
+TEST_F(Settings, SaveThenLoadRoundTripsEveryTextAndOptionsByteForByte) {
+    const char* texts[caption::kRowCount] = {
+        "",
+        "Памагите, люди добр",  // the longest the dialog lets through
+        "Ёё№€ЂЋЏ",              // letters outside the Western code page's reach too
+        "\x98",                 // the one byte with no letter
+        "&&",
+        " пробел ",
+        "Yes",
+        "Нафиг",
+        "",
+        "1",
+        "Круто >",
+        "< Фуфло",
+    };
+    for (int row = 0; row < caption::kRowCount; ++row)
+        caption::SetReplacementText(row, texts[row], caption::kReplacementLimit);
+    SetOptionBytes("nynnyyn\0");
+    settings::SaveSettings();
+
+    EXPECT_TRUE(HoldsText(Stored(L"Yes"), L"Ёё№€ЂЋЏ"));
+    EXPECT_TRUE(Stored(L"No").data.size() <= 2);  // an empty text is a value of length zero
+    EXPECT_EQ(std::wstring(L"nynnyyn\0", 8), Stored(L"Options").Units());
+
+    for (int row = 0; row < caption::kRowCount; ++row)
+        caption::SetReplacementText(row, "затёрто", caption::kReplacementLimit);
+    SetOptionBytes("yyyyyyy\0");
+    settings::LoadSettings();
+    for (int row = 0; row < caption::kRowCount; ++row)
+        EXPECT_EQ(std::string(texts[row]), std::string(caption::ReplacementText(row))) << row;
+    EXPECT_EQ(std::string("nynnyyn\0\0", 9), OptionBytes());
+}
+
+TEST_F(Settings, RemoveAllTakesTheProductKeyAndTheAutostartValueOnly) {
+    settings::LoadSettings();
+    settings::AddAutostart();
+    const wchar_t sibling[] = L"Software\\KoRDaX Software\\Another product";
+    StoreUnits(HKEY_CURRENT_USER, sibling, L"Kept", L"yes", true);
+    ASSERT_TRUE(settings::IsAutostartSet());
+
+    settings::RemoveAllSettings();
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kVendorKey));
+    EXPECT_FALSE(Stored(L"No").found);
+    EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, sibling, L"Kept").found);
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+    EXPECT_FALSE(settings::IsAutostartSet());
+
+    // A copy still running writes the key afresh at its next load.
+    settings::LoadSettings();
+    for (const Row& row : kDefaults) EXPECT_TRUE(HoldsText(Stored(row.name), row.units));
+    RegDeleteKeyW(HKEY_CURRENT_USER, sibling);
+}
+
+// No autostart value before, none after.
+class Autostart : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"); }
+    void TearDown() override { DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"); }
+
+    static RawValue Stored() { return ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"); }
+};
+
+TEST_F(Autostart, IsAddedFoundAndRemoved) {
+    EXPECT_FALSE(settings::IsAutostartSet());
+
+    settings::AddAutostart();
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    std::wstring expected(path, length);
+    if (expected.find(L' ') != std::wstring::npos) expected = L'"' + expected + L'"';
+    EXPECT_TRUE(HoldsText(Stored(), expected));
+    EXPECT_TRUE(settings::IsAutostartSet());
+
+    settings::RemoveAutostart();
+    EXPECT_FALSE(Stored().found);
+    EXPECT_FALSE(settings::IsAutostartSet());
+    settings::RemoveAutostart();  // twice is harmless
+    EXPECT_FALSE(settings::IsAutostartSet());
+}
+
+// The store's helper copied where the path is the point, and started from there.
+struct Placement {
+    const wchar_t* directory;
+    const wchar_t* command;
+};
+
+const Placement kPlacements[] = {
+    {L"C:\\vorkalun-tests\\plain", L"C:\\vorkalun-tests\\plain\\settings_helper.exe"},
+    {L"C:\\vorkalun-tests\\Вор калун été",
+     L"\"C:\\vorkalun-tests\\Вор калун été\\settings_helper.exe\""},
+};
+
+TEST_F(Autostart, APathWithASpaceIsQuotedAndEveryCharacterKept) {
+    CreateDirectoryW(L"C:\\vorkalun-tests", NULL);
+    for (const Placement& p : kPlacements) {
+        DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+        CreateDirectoryW(p.directory, NULL);
+        const std::wstring copy = std::wstring(p.directory) + L"\\settings_helper.exe";
+        ASSERT_TRUE(
+            CopyFileW(support::BesideTests(L"settings_helper.exe").c_str(), copy.c_str(), FALSE));
+
+        std::wstring commandLine = L"\"" + copy + L"\" autostart";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
+                                   &startup, &process));
+        CloseHandle(process.hThread);
+        EXPECT_EQ(0u, support::WaitForExit(process.hProcess));
+        CloseHandle(process.hProcess);
+
+        EXPECT_TRUE(HoldsText(Stored(), p.command)) << Stored().Units().c_str();
+        EXPECT_TRUE(settings::IsAutostartSet());
+        DeleteFileW(copy.c_str());
+        RemoveDirectoryW(p.directory);
+    }
+    RemoveDirectoryW(L"C:\\vorkalun-tests");
+}
+
+struct RunValueCase {
+    DWORD type;
+    std::wstring units;
+    bool terminated;
+    bool found;
+};
+
+TEST_F(Autostart, AValueOverTwoHundredFiftySixBytesReadsAsAbsent) {
+    const RunValueCase cases[] = {
+        {REG_SZ, std::wstring(255, L'ж'), true, true},
+        {REG_SZ, std::wstring(256, L'ж'), false, true},
+        {REG_SZ, std::wstring(256, L'ж'), true, false},
+        {REG_SZ, std::wstring(300, L'a'), true, false},
+        {REG_SZ, L"", false, true},
+        {REG_BINARY, std::wstring(128, L'a'), false, true},  // 256 bytes
+        {REG_BINARY, std::wstring(129, L'a'), false, false},
+    };
+    for (const RunValueCase& c : cases) {
+        if (c.type == REG_SZ)
+            StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", c.units, c.terminated);
+        else
+            StoreRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", c.type, c.units.data(),
+                     static_cast<DWORD>(c.units.size() * sizeof(wchar_t)));
+        EXPECT_EQ(c.found, settings::IsAutostartSet())
+            << c.type << " " << c.units.size() << " " << c.terminated;
+    }
+}
+
+}  // namespace
