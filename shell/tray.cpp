@@ -1,0 +1,51 @@
+// The notification icon: one record prepared at start-up, added and removed as it is.
+#include "shell/tray.h"
+
+#include "caption/codepage.h"
+#include "resources/resource.h"
+#include "shell/title.h"
+
+namespace shell {
+
+NOTIFYICONDATAW TrayIcon;
+
+namespace {
+
+// The first form of the record carries a tip of 64 units, its terminator included.
+const int kTipUnits = 64;
+
+HMENU TrayMenu;
+
+}  // namespace
+
+void PrepareTray(HWND window) {
+    HINSTANCE instance = GetModuleHandleW(NULL);
+    TrayMenu = GetSubMenu(LoadMenuW(instance, MAKEINTRESOURCEW(IDM_TRAY)), 0);
+
+    // The wide record, so that the tip reads right whatever the machine's ANSI code page; in
+    // its first form, which every version of the shell takes.
+    TrayIcon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    TrayIcon.hWnd = window;
+    TrayIcon.uID = ID_TRAY;
+    TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    TrayIcon.uCallbackMessage = WM_TRAYNOTIFY;
+    TrayIcon.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TRAY));
+    codepage::ToWide(kAppTitle, TrayIcon.szTip, kTipUnits);
+}
+
+void AddTrayIcon() {
+    Shell_NotifyIconW(NIM_ADD, &TrayIcon);
+}
+
+void RemoveTrayIcon() {
+    Shell_NotifyIconW(NIM_DELETE, &TrayIcon);
+}
+
+void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (wParam != ID_TRAY || lParam != WM_LBUTTONDOWN) return;
+    POINT point;
+    GetCursorPos(&point);
+    TrackPopupMenu(TrayMenu, 0, point.x, point.y, 0, window, NULL);
+}
+
+}  // namespace shell
