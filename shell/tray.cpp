@@ -45,7 +45,11 @@ void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     if (wParam != ID_TRAY || lParam != WM_LBUTTONDOWN) return;
     POINT point;
     GetCursorPos(&point);
+    // Unless the owner is the foreground window, the menu stays open when the user clicks
+    // elsewhere; and the message posted after it lets the next menu open and close properly.
+    SetForegroundWindow(window);
     TrackPopupMenu(TrayMenu, 0, point.x, point.y, 0, window, NULL);
+    PostMessageW(window, WM_NULL, 0, 0);
 }
 
 }  // namespace shell

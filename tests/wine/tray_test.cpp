@@ -39,6 +39,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             shell::OnTrayNotify(window, wParam, lParam);
             return 0;
         case WM_COMMAND:
+        case WM_NULL:
         case WM_APP:
             Inbox.push_back({message, wParam, lParam});
             return 0;
@@ -279,6 +280,8 @@ TEST_F(Tray, LeftButtonDownOpensTheMenuAtThePointer) {
     }
     EXPECT_EQ(420, watcher.rect.left);
     EXPECT_EQ(310, watcher.rect.top);
+    // Unless its owner was put in front, a click elsewhere would leave the menu open.
+    EXPECT_TRUE(watcher.closedByClick);
 }
 
 TEST_F(Tray, LeftClickOnTheShellsIconOpensTheMenuAndDeliversTheChoice) {
@@ -324,10 +327,33 @@ TEST_F(Tray, ChoosingAnEntryDeliversItsCommand) {
         ASSERT_TRUE(watcher.opened);
         EXPECT_TRUE(watcher.closedByClick);
         support::PumpMessages();
-        ASSERT_EQ(2u, Inbox.size()) << choice.id;
+        ASSERT_EQ(3u, Inbox.size()) << choice.id;
         EXPECT_EQ(static_cast<UINT>(WM_COMMAND), Inbox[1].message);
         EXPECT_EQ(choice.id, Inbox[1].wParam);
+        EXPECT_EQ(static_cast<UINT>(WM_NULL), Inbox[2].message);
     }
+}
+
+TEST_F(Tray, MenuTakesTheForegroundClosesOnAClickElsewhereAndNudgesItsOwner) {
+    // Another window is in front when the user clicks the icon.
+    HWND other =
+        CreateWindowExW(0, kOwnerClass, L"Tray test other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 620,
+                        300, 300, 200, NULL, NULL, GetModuleHandleW(NULL), NULL);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(support::WaitUntil([&] { return GetForegroundWindow() == other; }));
+
+    MenuWatcher watcher(MenuWatcher::kClickBeside);
+    Notify(ID_TRAY, WM_LBUTTONDOWN);
+    watcher.Stop();
+    ASSERT_TRUE(watcher.opened);
+    EXPECT_EQ(owner_, watcher.foreground);
+    EXPECT_TRUE(watcher.closedByClick);
+
+    // Closed without a choice: no command, only the message posted after the menu.
+    support::PumpMessages();
+    ASSERT_EQ(2u, Inbox.size());
+    EXPECT_EQ(static_cast<UINT>(WM_NULL), Inbox[1].message);
+    DestroyWindow(other);
 }
 
 TEST_F(Tray, OtherNotificationsOpenNoMenu) {
@@ -345,6 +371,9 @@ TEST_F(Tray, OtherNotificationsOpenNoMenu) {
         watcher.Stop();
         EXPECT_FALSE(watcher.opened) << notification.id << " " << notification.message;
     }
+    // Nothing is done around a menu that is not shown.
+    support::PumpMessages();
+    EXPECT_FALSE(Arrived(WM_NULL));
 }
 
 }  // namespace
