@@ -15,12 +15,17 @@ namespace {
 const int kTipUnits = 64;
 
 HMENU TrayMenu;
+UINT TaskbarCreated;
+// Whether the icon is meant to be shown, as last asked for: a restarted taskbar gets it back
+// only then.
+bool IconWanted;
 
 }  // namespace
 
 void PrepareTray(HWND window) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     TrayMenu = GetSubMenu(LoadMenuW(instance, MAKEINTRESOURCEW(IDM_TRAY)), 0);
+    TaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
     // The wide record, so that the tip reads right whatever the machine's ANSI code page; in
     // its first form, which every version of the shell takes.
@@ -34,10 +39,12 @@ void PrepareTray(HWND window) {
 }
 
 void AddTrayIcon() {
+    IconWanted = true;
     Shell_NotifyIconW(NIM_ADD, &TrayIcon);
 }
 
 void RemoveTrayIcon() {
+    IconWanted = false;
     Shell_NotifyIconW(NIM_DELETE, &TrayIcon);
 }
 
@@ -50,6 +57,14 @@ void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     SetForegroundWindow(window);
     TrackPopupMenu(TrayMenu, 0, point.x, point.y, 0, window, NULL);
     PostMessageW(window, WM_NULL, 0, 0);
+}
+
+bool IsTaskbarCreatedMessage(UINT message) {
+    return TaskbarCreated != 0 && message == TaskbarCreated;
+}
+
+void OnTaskbarCreated() {
+    if (IconWanted) Shell_NotifyIconW(NIM_ADD, &TrayIcon);
 }
 
 }  // namespace shell

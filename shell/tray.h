@@ -28,4 +28,10 @@ void RemoveTrayIcon();
 // pointer; the chosen entry reaches `window` as WM_COMMAND. Everything else is ignored.
 void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);
 
+// A restarted taskbar has lost every icon and says so with a registered message, broadcast to
+// all top-level windows. The window procedure asks the first and calls the second, which puts
+// the icon back when the last of AddTrayIcon and RemoveTrayIcon was AddTrayIcon.
+bool IsTaskbarCreatedMessage(UINT message);
+void OnTaskbarCreated();
+
 }  // namespace shell

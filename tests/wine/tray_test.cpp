@@ -33,6 +33,10 @@ bool Arrived(UINT message, LPARAM lParam = 0) {
 }
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (shell::IsTaskbarCreatedMessage(message)) {
+        shell::OnTaskbarCreated();
+        return 0;
+    }
     switch (message) {
         case shell::WM_TRAYNOTIFY:
             Inbox.push_back({message, wParam, lParam});
@@ -374,6 +378,27 @@ TEST_F(Tray, OtherNotificationsOpenNoMenu) {
     // Nothing is done around a menu that is not shown.
     support::PumpMessages();
     EXPECT_FALSE(Arrived(WM_NULL));
+}
+
+TEST_F(Tray, RestartedTaskbarGetsTheIconBackOnlyWhenItIsWanted) {
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    EXPECT_FALSE(shell::IsTaskbarCreatedMessage(WM_NULL));
+    EXPECT_FALSE(shell::IsTaskbarCreatedMessage(shell::WM_TRAYNOTIFY));
+
+    shell::AddTrayIcon();
+    ASSERT_TRUE(ShellHasIcon(owner_, ID_TRAY));
+    // A restarted taskbar has forgotten the icon, then announces itself to every window.
+    Shell_NotifyIconW(NIM_DELETE, &shell::TrayIcon);
+    ASSERT_FALSE(ShellHasIcon(owner_, ID_TRAY));
+    PostMessageW(HWND_BROADCAST, taskbarCreated, 0, 0);
+    Drain();
+    EXPECT_TRUE(ShellHasIcon(owner_, ID_TRAY));
+
+    // Once the icon has been taken away on purpose, a restart leaves it away.
+    shell::RemoveTrayIcon();
+    PostMessageW(HWND_BROADCAST, taskbarCreated, 0, 0);
+    Drain();
+    EXPECT_FALSE(ShellHasIcon(owner_, ID_TRAY));
 }
 
 }  // namespace
