@@ -27,6 +27,9 @@ void EndProcess(HANDLE process);
 // The top-level window with this title, waiting for it to appear.
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 10000);
 
+// A click with real input at a point on the screen, as the user's mouse would make it.
+void ClickAt(POINT point, bool rightButton = false);
+
 // Milliseconds from a steady clock.
 double NowMs();
 

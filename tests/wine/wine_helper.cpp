@@ -3,6 +3,8 @@
 //   wine_helper buttons TITLE TEXT...     a window with one button per text, until closed
 //   wine_helper hang TITLE TEXT MS        a window with one button, then MS milliseconds
 //                                         without pumping messages, then normal again
+//   wine_helper trayprobe WINDOW ID       exits with 1 when the shell holds a notification
+//                                         icon of that window (a number) and identifier, else 0
 #include <windows.h>
 
 #include <shellapi.h>
@@ -45,6 +47,16 @@ void PumpFor(DWORD ms) {
     }
 }
 
+// The shell modifies only an icon it holds: an empty modification tells whether it is there,
+// from outside the process that added it.
+int ProbeTrayIcon(const wchar_t* window, const wchar_t* id) {
+    NOTIFYICONDATAA probe = {};
+    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    probe.hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoul(window, NULL, 10)));
+    probe.uID = static_cast<UINT>(wcstoul(id, NULL, 10));
+    return Shell_NotifyIconA(NIM_MODIFY, &probe) ? 1 : 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
@@ -54,6 +66,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     const wchar_t* mode = args[1];
     const wchar_t* title = args[2];
 
+    if (wcscmp(mode, L"trayprobe") == 0 && count >= 4) return ProbeTrayIcon(args[2], args[3]);
     if (wcscmp(mode, L"msgbox") == 0)
         return MessageBoxW(NULL, L"Сохранить изменения в документе?", title, MB_YESNO);
 

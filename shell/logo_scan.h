@@ -1,0 +1,24 @@
+// Where the logo's background lies: every maximal horizontal run of key-coloured pixels. Pure,
+// so the platform's side (reading pixels, cutting regions) stays a thin layer over it.
+#pragma once
+
+namespace shell {
+
+// The logo is a square of this many pixels; the scan always covers all of it.
+const int kLogoSize = 100;
+
+// Columns left up to right - 1 of row y: a rectangle one pixel high, right edge exclusive.
+struct KeyRun {
+    int left;
+    int right;
+    int y;
+};
+
+typedef bool (*PixelIsKey)(void* context, int x, int y);
+typedef void (*TakeKeyRun)(void* context, const KeyRun& run);
+
+// Hands every maximal run of pixels for which isKey holds to take, row by row from the top
+// and left to right within a row. Runs never overlap and never cross a row's end.
+void ScanKeyRuns(int width, int height, PixelIsKey isKey, TakeKeyRun take, void* context);
+
+}  // namespace shell
