@@ -1,7 +1,8 @@
 #!/bin/sh
-# `make run`. With an X display: runs vorkalun.exe there under Wine. Without one: starts a
-# private virtual display, lets the program work on a sample message box, saves a screenshot,
-# prints its path and stops everything it started.
+# `make run`. With an X display: runs vorkalun.exe there under Wine until the user exits it
+# (tray menu "Выход" or Ctrl+Alt+F12). Without one: starts a private virtual display, runs the
+# program beside sample windows with standard buttons, saves a screenshot once the logo has
+# gone, prints its path and stops everything it started.
 set -u
 build=$(cd "$1" && pwd)
 bin=$build/win32/bin
@@ -31,15 +32,19 @@ wait_for_window() {
     done
 }
 
-title="Sample message box"
-wine "$bin/wine_helper.exe" msgbox "$title" >/dev/null 2>&1 &
-wait_for_window "$title" || exit 1
+# A fresh start: the logo for two seconds, the tray icon, and sweeps ten times a second.
+wine "$bin/vorkalun.exe" >/dev/null 2>&1 &
+wait_for_window "Фильтруй базар !!!" || exit 1
 sleep 0.5
+import -window root "$shots/run-logo.png"
 
-# The program's sweep over every window of the session; the box's buttons get their new labels.
-wine "$bin/vorkalun.exe"
-sleep 0.5
+wine "$bin/wine_helper.exe" msgbox "Sample message box" >/dev/null 2>&1 &
+wine "$bin/wine_helper.exe" buttons "Sample buttons" OK Cancel "&Help" Отмена Повтор Справка \
+    "< Назад" "Далее >" Apply >/dev/null 2>&1 &
+wait_for_window "Sample message box" && wait_for_window "Sample buttons" || exit 1
+sleep 3
 
 shot=$shots/run.png
 import -window root "$shot"
-echo "run: the sample message box after one sweep: $shot"
+echo "run: the logo at start-up: $shots/run-logo.png"
+echo "run: vorkalun.exe at work on two sample windows, its logo gone and its tray icon up: $shot"

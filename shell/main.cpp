@@ -1,14 +1,53 @@
-// The program's entry and its window procedure.
+// The program's entry: the start-up sequence, the message loop and the shut-down.
 #include <windows.h>
 
-#include "caption/sweep.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "shell/decisions.h"
+#include "shell/shell.h"
+#include "shell/tray.h"
 
-extern "C" LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
+namespace {
+
+void RegisterHotKeys() {
+    // A hotkey another program already holds is simply not ours; the tray menu remains.
+    RegisterHotKey(shell::MainWindow, ID_EXIT, MOD_CONTROL | MOD_ALT, VK_F12);
+    RegisterHotKey(shell::MainWindow, ID_SETTINGS, MOD_CONTROL | MOD_ALT, VK_F11);
 }
+
+// Runs until the quit message and returns its code.
+UINT RunMessageLoop() {
+    MSG message = {};
+    // Only the low word decides, so an error result keeps the loop going like a message.
+    while (LOWORD(GetMessageW(&message, NULL, 0, 0)) != 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<UINT>(message.wParam);
+}
+
+}  // namespace
 
 // The entry takes no arguments and never returns; there is no C runtime to return to.
 extern "C" void WINAPI Start() {
-    caption::SweepWindows();
-    ExitProcess(0);
+    shell::Instance = GetModuleHandleW(NULL);
+    if (shell::IsRemovalRequested(GetCommandLineW())) {
+        settings::RemoveAllSettings();
+        ExitProcess(1);
+    }
+    if (shell::IsRunning()) ExitProcess(0);
+
+    settings::LoadSettings();
+    shell::CreateMainWindow();
+    shell::PresentLogo(settings::Options[0] == 'y');
+    RegisterHotKeys();
+    shell::StartTicking();
+    shell::PrepareTray(shell::MainWindow);
+    if (settings::Options[1] != 'n') shell::AddTrayIcon();
+
+    const UINT exitCode = RunMessageLoop();
+
+    shell::ReleaseLogo();
+    shell::RemoveTrayIcon();
+    ExitProcess(exitCode);
 }

@@ -3,7 +3,7 @@
 
 #include "caption/codepage.h"
 #include "resources/resource.h"
-#include "shell/title.h"
+#include "shell/texts.h"
 
 namespace shell {
 
@@ -35,7 +35,7 @@ void PrepareTray(HWND window) {
     TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     TrayIcon.uCallbackMessage = WM_TRAYNOTIFY;
     TrayIcon.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TRAY));
-    codepage::ToWide(kAppTitle, TrayIcon.szTip, kTipUnits);
+    codepage::ToWide(AppTitle, TrayIcon.szTip, kTipUnits);
 }
 
 void AddTrayIcon() {

@@ -17,10 +17,12 @@ HWND CreateHost(const wchar_t* title) {
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"WineHelperHost";
     RegisterClassW(&windowClass);
-    return CreateWindowExW(0, L"WineHelperHost", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
-                           400, 200, NULL, NULL, windowClass.hInstance, NULL);
+    // Clear of the top-left corner, where Wine keeps its notification area.
+    return CreateWindowExW(0, L"WineHelperHost", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 60,
+                           400, 150, NULL, NULL, windowClass.hInstance, NULL);
 }
 
 void AddButton(HWND host, const wchar_t* text, int index) {

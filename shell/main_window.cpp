@@ -1,0 +1,142 @@
+// The main window: it shows the logo at start-up and is the one place where timer ticks,
+// hotkeys, menu commands and tray notifications arrive.
+#include "caption/codepage.h"
+#include "caption/sweep.h"
+#include "resources/resource.h"
+#include "shell/decisions.h"
+#include "shell/logo_region.h"
+#include "shell/shell.h"
+#include "shell/texts.h"
+#include "shell/tray.h"
+
+#include <shellapi.h>
+
+namespace shell {
+
+HINSTANCE Instance;
+HWND MainWindow;
+HCURSOR LinkCursor;
+
+namespace {
+
+const wchar_t kClassName[] = L"VORKALUN";
+const char kExitQuestion[] = "Ты в натуре, хочешь избавиться от  меня ???";
+const UINT_PTR kTimerId = 1;
+const UINT kTickMs = 100;
+const int kLogoSize = 100;
+
+HBITMAP LogoImage;
+unsigned LogoCountdown;  // ticks left before the logo goes; 0 when none is running
+
+// The program's own texts, converted for the wide calls. Short enough for one size.
+enum { kWideCapacity = 64 };
+WCHAR WideTitle[kWideCapacity];
+WCHAR WideQuestion[kWideCapacity];
+
+void HideLogo() {
+    ReleaseLogo();
+    ShowWindow(MainWindow, SW_HIDE);
+}
+
+void Quit() {
+    KillTimer(MainWindow, kTimerId);
+    PostQuitMessage(0);
+}
+
+void OnPaint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC target = BeginPaint(window, &paint);
+    if (LogoImage != NULL) {
+        HDC source = CreateCompatibleDC(target);
+        SelectObject(source, LogoImage);
+        BitBlt(target, 0, 0, kLogoSize, kLogoSize, source, 0, 0, SRCCOPY);
+        DeleteDC(source);
+    }
+    EndPaint(window, &paint);
+}
+
+void OnTick() {
+    if (CountDownTick(&LogoCountdown) == kTickHideLogo)
+        HideLogo();
+    else
+        caption::SweepWindows();
+}
+
+void AskToExit(HWND window) {
+    codepage::ToWide(kExitQuestion, WideQuestion, kWideCapacity);
+    codepage::ToWide(AppTitle, WideTitle, kWideCapacity);
+    if (MessageBoxW(window, WideQuestion, WideTitle, MB_YESNO) == IDYES) Quit();
+}
+
+void OnCommand(HWND window, WPARAM wParam) {
+    switch (CommandFor(wParam)) {
+        case kCommandExit: AskToExit(window); break;
+        case kCommandSettings: break;
+        case kCommandSite: OpenSite(); break;
+        case kCommandNone: break;
+    }
+}
+
+}  // namespace
+
+void CreateMainWindow() {
+    // A wide class: an ANSI one would push the title through the machine's code page.
+    WNDCLASSW windowClass = {};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_GLOBALCLASS;
+    windowClass.lpfnWndProc = WndProc;
+    windowClass.hInstance = Instance;
+    windowClass.hIcon = LoadIconW(Instance, MAKEINTRESOURCEW(IDI_MAIN));
+    windowClass.hCursor = LinkCursor = LoadCursorW(Instance, MAKEINTRESOURCEW(IDC_FINGER));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassW(&windowClass);
+
+    codepage::ToWide(AppTitle, WideTitle, kWideCapacity);
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kLogoSize / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kLogoSize / 2;
+    MainWindow = CreateWindowExW(WS_EX_TOPMOST, kClassName, WideTitle, WS_POPUP, x, y, kLogoSize,
+                                 kLogoSize, NULL, NULL, Instance, NULL);
+}
+
+bool IsRunning() { return FindWindowW(kClassName, NULL) != NULL; }
+
+void PresentLogo(bool shown) {
+    LogoImage = LoadBitmapW(Instance, MAKEINTRESOURCEW(IDB_LOGO));
+    // The window owns the region from here on.
+    SetWindowRgn(MainWindow, BuildLogoRegion(LogoImage), TRUE);
+    if (!shown) LogoCountdown = 0;
+    ShowWindow(MainWindow, shown ? SW_SHOWNORMAL : SW_HIDE);
+    UpdateWindow(MainWindow);
+}
+
+void ReleaseLogo() {
+    if (LogoImage == NULL) return;
+    DeleteObject(LogoImage);
+    LogoImage = NULL;
+}
+
+// The address is ASCII, so the narrow call passes it unchanged on any code page.
+void OpenSite() { ShellExecuteA(NULL, "open", SiteAddress, NULL, NULL, SW_SHOWNORMAL); }
+
+void StartTicking() { SetTimer(MainWindow, kTimerId, kTickMs, NULL); }
+
+}  // namespace shell
+
+extern "C" LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    using namespace shell;
+    switch (message) {
+        case WM_CREATE: LogoCountdown = kLogoTicks; return 0;
+        case WM_PAINT: OnPaint(window); return 0;
+        case WM_LBUTTONDOWN: HideLogo(); return 0;
+        case WM_TIMER: OnTick(); return 0;
+        case WM_HOTKEY:
+        case WM_COMMAND: OnCommand(window, wParam); return 0;
+        case WM_TRAYNOTIFY: OnTrayNotify(window, wParam, lParam); return 0;
+        case WM_DESTROY: Quit(); return 0;
+    }
+    if (IsTaskbarCreatedMessage(message)) {
+        OnTaskbarCreated();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

@@ -1,0 +1,33 @@
+// The resident program's process-wide state and its main window, shared by the entry, the
+// window procedure and the settings dialog.
+#pragma once
+
+#include <windows.h>
+
+namespace shell {
+
+extern HINSTANCE Instance;
+extern HWND MainWindow;
+extern HCURSOR LinkCursor;  // cursor 151: the main window's, and the dialog's link
+
+// Whether a copy of the program already runs: a window of the program's class exists.
+bool IsRunning();
+
+// Registers the window class and creates the hidden main window, centred on the screen.
+void CreateMainWindow();
+
+// Shapes the window after the logo, and shows it when the logo is wanted at start-up.
+void PresentLogo(bool shown);
+
+// Releases the logo image if it is still held.
+void ReleaseLogo();
+
+// Opens the sponsors' web site in the user's browser.
+void OpenSite();
+
+// Starts the 100-millisecond timer whose ticks sweep the desktop.
+void StartTicking();
+
+}  // namespace shell
+
+extern "C" LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,268 @@
+// The real program, started as the user starts it and watched from outside: its command line,
+// its single instance, its logo, its sweeps, its tray icon, its hotkeys and its exit question.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "settings_support.h"
+#include "support.h"
+#include "tray_support.h"
+
+namespace {
+
+using namespace settings_support;
+using support::WaitUntil;
+using support::WindowText;
+
+const wchar_t kClass[] = L"VORKALUN";
+const wchar_t kTitle[] = L"Фильтруй базар !!!";
+const wchar_t kQuestion[] = L"Ты в натуре, хочешь избавиться от  меня ???";
+
+HWND MainWindow() { return FindWindowW(kClass, NULL); }
+HWND Question() { return FindWindowW(L"#32770", kTitle); }
+
+bool ShellHasOurIcon() { return tray_support::ShellHasIcon(MainWindow(), ID_TRAY); }
+
+void PressKey(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PressCtrlAlt(WORD key) {
+    const WORD keys[] = {VK_CONTROL, VK_MENU, key};
+    INPUT inputs[6] = {};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = inputs[5 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[5 - i].ki.wVk = keys[i];
+        inputs[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, inputs, sizeof(INPUT));
+}
+
+// Windows that a process creates, seen through the platform's own notifications.
+class WindowCreations {
+public:
+    WindowCreations() {
+        Instance = this;
+        hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, Record, 0, 0,
+                                WINEVENT_OUTOFCONTEXT);
+    }
+    ~WindowCreations() { UnhookWinEvent(hook_); }
+    int By(DWORD process) const {
+        support::PumpMessages();
+        int count = 0;
+        for (DWORD creator : creators_) count += creator == process;
+        return count;
+    }
+
+private:
+    static void CALLBACK Record(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD,
+                                DWORD) {
+        if (object != OBJID_WINDOW || window == NULL) return;
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        Instance->creators_.push_back(process);
+    }
+    static WindowCreations* Instance;
+    HWINEVENTHOOK hook_;
+    std::vector<DWORD> creators_;
+};
+WindowCreations* WindowCreations::Instance;
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(nullptr, MainWindow()) << "a copy of the program is still running";
+        RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+        DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+    }
+    void TearDown() override {
+        if (program_ != NULL) {
+            if (HWND window = MainWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
+            support::WaitForExit(program_, 5000);
+            support::EndProcess(program_);
+        }
+        RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+    }
+
+    // Starts the program, with these options stored first unless they are null.
+    void Start(const wchar_t* options) {
+        if (options != nullptr)
+            StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", options, true);
+        program_ = support::StartProgram(L"vorkalun.exe", L"");
+        ASSERT_NE(nullptr, program_);
+        // Input sent before its message loop runs could arrive before its hotkeys exist.
+        WaitForInputIdle(program_, 10000);
+        ASSERT_TRUE(WaitUntil([] { return MainWindow() != NULL; }));
+    }
+
+    // Asks the exit question with the hotkey and waits for it, relabelled by the sweeps.
+    HWND AskToExitWithHotkey() {
+        PressCtrlAlt(VK_F12);
+        HWND box = NULL;
+        WaitUntil([&] { return (box = Question()) != NULL; });
+        return box;
+    }
+
+    HANDLE program_ = NULL;
+};
+
+TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryAndShowsNothing) {
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"x", true);
+    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);
+    WindowCreations creations;
+
+    HANDLE removal = support::StartProgram(L"vorkalun.exe", L"/c");
+    const DWORD id = GetProcessId(removal);
+    EXPECT_EQ(1u, support::WaitForExit(removal));
+    support::EndProcess(removal);
+
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kVendorKey));
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+    EXPECT_EQ(0, creations.By(id));
+}
+
+TEST_F(Program, FirstStartWritesTheDefaultsAndASecondStartEndsAtOnceChangingNothing) {
+    WindowCreations creations;
+    Start(nullptr);
+    EXPECT_GT(creations.By(GetProcessId(program_)), 0);  // the watch does see windows made
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Help"), L"Памагите"));
+    EXPECT_EQ(std::wstring(L"yyyyyyy\0", 8),
+              ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options").Units());
+
+    // A second copy that loaded the settings would write the missing value back.
+    DeleteValue(HKEY_CURRENT_USER, kProductKey, L"Help");
+    HANDLE second = support::StartProgram(L"vorkalun.exe", L"");
+    const DWORD id = GetProcessId(second);
+    EXPECT_EQ(0u, support::WaitForExit(second));
+    support::EndProcess(second);
+    EXPECT_EQ(0, creations.By(id));
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Help").found);
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 0));
+}
+
+TEST_F(Program, LogoShowsShapedCentredAndOnTopThenGoesAfterAboutTwoSeconds) {
+    Start(L"yyyyyyy");
+    HWND logo = MainWindow();
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(logo) != FALSE; }));
+    const double shown = support::NowMs();
+
+    RECT rect;
+    GetWindowRect(logo, &rect);
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - 50,
+              y = GetSystemMetrics(SM_CYSCREEN) / 2 - 50;
+    EXPECT_EQ(x, rect.left);
+    EXPECT_EQ(y, rect.top);
+    EXPECT_EQ(100, rect.right - rect.left);
+    EXPECT_EQ(100, rect.bottom - rect.top);
+    EXPECT_TRUE(GetWindowLongW(logo, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(kTitle, WindowText(logo));
+    // Shaped: the black background at (1, 1) is cut away, the middle of the picture stays.
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(ERROR, GetWindowRgn(logo, shape));
+    EXPECT_FALSE(PtInRegion(shape, 1, 1));
+    EXPECT_TRUE(PtInRegion(shape, 50, 40));
+    DeleteObject(shape);
+
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(logo); }));
+    // Twenty ticks of a tenth of a second cannot pass in less than one.
+    EXPECT_GT(support::NowMs() - shown, 1000.0);
+}
+
+TEST_F(Program, AClickHidesTheLogoAtOnce) {
+    Start(L"yyyyyyy");
+    HWND logo = MainWindow();
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(logo) != FALSE; }));
+    RECT rect;
+    GetWindowRect(logo, &rect);
+    support::ClickAt({rect.left + 50, rect.top + 40});
+    const double clicked = support::NowMs();
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(logo); }));
+    EXPECT_LT(support::NowMs() - clicked, 1000.0);
+}
+
+TEST_F(Program, WithTheLogoOffNothingShowsAndTheSweepsRelabelAnotherProgram) {
+    Start(L"nyyyyyy");
+    HWND window = MainWindow();
+    HANDLE helper = support::StartProgram(L"wine_helper.exe", L"msgbox \"Box of another program\"");
+    HWND box = support::WaitForWindow(L"Box of another program");
+    ASSERT_NE(nullptr, box);
+    HWND yes = GetDlgItem(box, IDYES), no = GetDlgItem(box, IDNO);
+    bool everShown = false;
+    EXPECT_TRUE(WaitUntil([&] {
+        everShown |= IsWindowVisible(window) != FALSE;
+        return WindowText(yes) == L"Пофиг" && WindowText(no) == L"&Нафиг";
+    }));
+    // Two seconds and more, without the logo once.
+    const double start = support::NowMs();
+    WaitUntil([&] {
+        everShown |= IsWindowVisible(window) != FALSE;
+        return support::NowMs() - start > 2500;
+    });
+    EXPECT_FALSE(everShown);
+    support::EndProcess(helper);
+}
+
+TEST_F(Program, ExitQuestionAnsweredNoKeepsItRunningAndYesEndsItWithItsIcon) {
+    Start(L"nyyyyyy");
+    EXPECT_TRUE(ShellHasOurIcon());
+
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    bool textFound = false;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        textFound |= WindowText(child) == kQuestion;
+    EXPECT_TRUE(textFound);
+    // The question's own buttons are relabelled like any other.
+    HWND yes = GetDlgItem(box, IDYES), no = GetDlgItem(box, IDNO);
+    EXPECT_TRUE(
+        WaitUntil([&] { return WindowText(yes) == L"Пофиг" && WindowText(no) == L"&Нафиг"; }));
+    PostMessageW(no, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([] { return Question() == NULL; }));
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 500));
+
+    box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    HWND mainWindow = MainWindow();
+    PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, support::WaitForExit(program_));
+    EXPECT_FALSE(tray_support::ShellHasIcon(mainWindow, ID_TRAY));
+}
+
+TEST_F(Program, ClosingTheWindowEndsItWithoutAQuestion) {
+    Start(L"nyyyyyy");
+    bool asked = false;
+    PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] {
+        asked |= Question() != NULL;
+        return WaitForSingleObject(program_, 0) == WAIT_OBJECT_0;
+    }));
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(0u, support::WaitForExit(program_));
+}
+
+TEST_F(Program, MenuExitAsksTheSameQuestion) {
+    Start(L"nyyyyyy");
+    HWND icon = NULL;
+    ASSERT_TRUE(WaitUntil([&] { return (icon = tray_support::ShellIconWithTip(kTitle)) != NULL; }));
+    support::ClickAt(tray_support::CentreOf(icon));
+    ASSERT_TRUE(WaitUntil([] { return tray_support::OpenPopupMenu() != NULL; }));
+    // The menu belongs to the program's process, so it is driven by keys: the last entry.
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([] { return Question() != NULL; }));
+}
+
+TEST_F(Program, WithTheSecondOptionOffThereIsNoIconButTheHotkeysAnswer) {
+    Start(L"ynyyyyy");
+    EXPECT_FALSE(ShellHasOurIcon());
+    EXPECT_NE(nullptr, AskToExitWithHotkey());
+}
+
+}  // namespace
