@@ -15,6 +15,18 @@
 // Menus
 #define IDM_TRAY 345  // one popup; its submenu is the notification icon's menu
 
+// Dialogs: the settings dialog's template is the named resource "TABLE".
+
+// Controls of the settings dialog; the grid's identifiers are a base plus the row (0 to 11).
+#define IDC_TABLE_OK 100
+#define IDC_TABLE_CANCEL 101
+#define IDC_AUTOSTART 102
+#define IDC_SHOW_LOGO 103
+#define IDC_SHOW_TRAY 104
+#define IDC_RUSSIAN_CAPTION 200
+#define IDC_ENGLISH_CAPTION 300
+#define IDC_REPLACEMENT 400
+
 // Commands, shared by the tray menu, the hotkeys, the window procedure and the dialog's link
 #define ID_SETTINGS 256
 #define ID_EXIT 512

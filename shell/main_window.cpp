@@ -2,6 +2,7 @@
 // hotkeys, menu commands and tray notifications arrive.
 #include "caption/codepage.h"
 #include "caption/sweep.h"
+#include "dialog/table_dialog.h"
 #include "resources/resource.h"
 #include "shell/decisions.h"
 #include "shell/logo_region.h"
@@ -68,10 +69,14 @@ void AskToExit(HWND window) {
     if (MessageBoxW(window, WideQuestion, WideTitle, MB_YESNO) == IDYES) Quit();
 }
 
+// Modal and owned by the main window. Its loop dispatches the main window's messages too, so
+// the sweeps and the hotkeys go on while it is open.
+void OpenSettings() { DialogBoxParamW(Instance, L"Table", MainWindow, dialog::TableDlgProc, 0); }
+
 void OnCommand(HWND window, WPARAM wParam) {
     switch (CommandFor(wParam)) {
         case kCommandExit: AskToExit(window); break;
-        case kCommandSettings: break;
+        case kCommandSettings: OpenSettings(); break;
         case kCommandSite: OpenSite(); break;
         case kCommandNone: break;
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "program_support.h"
 #include "resources/resource.h"
 #include "settings_support.h"
 #include "support.h"
@@ -12,37 +13,10 @@
 
 namespace {
 
+using namespace program_support;
 using namespace settings_support;
 using support::WaitUntil;
 using support::WindowText;
-
-const wchar_t kClass[] = L"VORKALUN";
-const wchar_t kTitle[] = L"Фильтруй базар !!!";
-const wchar_t kQuestion[] = L"Ты в натуре, хочешь избавиться от  меня ???";
-
-HWND MainWindow() { return FindWindowW(kClass, NULL); }
-HWND Question() { return FindWindowW(L"#32770", kTitle); }
-
-bool ShellHasOurIcon() { return tray_support::ShellHasIcon(MainWindow(), ID_TRAY); }
-
-void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-void PressCtrlAlt(WORD key) {
-    const WORD keys[] = {VK_CONTROL, VK_MENU, key};
-    INPUT inputs[6] = {};
-    for (int i = 0; i < 3; ++i) {
-        inputs[i].type = inputs[5 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[5 - i].ki.wVk = keys[i];
-        inputs[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(6, inputs, sizeof(INPUT));
-}
 
 // Windows that a process creates, seen through the platform's own notifications.
 class WindowCreations {
@@ -73,44 +47,6 @@ private:
     std::vector<DWORD> creators_;
 };
 WindowCreations* WindowCreations::Instance;
-
-class Program : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(nullptr, MainWindow()) << "a copy of the program is still running";
-        RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
-        DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
-    }
-    void TearDown() override {
-        if (program_ != NULL) {
-            if (HWND window = MainWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
-            support::WaitForExit(program_, 5000);
-            support::EndProcess(program_);
-        }
-        RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
-    }
-
-    // Starts the program, with these options stored first unless they are null.
-    void Start(const wchar_t* options) {
-        if (options != nullptr)
-            StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", options, true);
-        program_ = support::StartProgram(L"vorkalun.exe", L"");
-        ASSERT_NE(nullptr, program_);
-        // Input sent before its message loop runs could arrive before its hotkeys exist.
-        WaitForInputIdle(program_, 10000);
-        ASSERT_TRUE(WaitUntil([] { return MainWindow() != NULL; }));
-    }
-
-    // Asks the exit question with the hotkey and waits for it, relabelled by the sweeps.
-    HWND AskToExitWithHotkey() {
-        PressCtrlAlt(VK_F12);
-        HWND box = NULL;
-        WaitUntil([&] { return (box = Question()) != NULL; });
-        return box;
-    }
-
-    HANDLE program_ = NULL;
-};
 
 TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryAndShowsNothing) {
     StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"x", true);
@@ -257,6 +193,18 @@ TEST_F(Program, MenuExitAsksTheSameQuestion) {
     PressKey(VK_UP);
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([] { return Question() != NULL; }));
+}
+
+TEST_F(Program, MenuSiteOpensTheSponsorsAddressInTheBrowser) {
+    BrowserStandIn browser;
+    Start(L"nyyyyyy");
+    HWND icon = NULL;
+    ASSERT_TRUE(WaitUntil([&] { return (icon = tray_support::ShellIconWithTip(kTitle)) != NULL; }));
+    support::ClickAt(tray_support::CentreOf(icon));
+    ASSERT_TRUE(WaitUntil([] { return tray_support::OpenPopupMenu() != NULL; }));
+    PressKey(VK_DOWN);  // the first entry, the address itself
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return browser.LastOpened() == L"http://vorkalun.example.org/"; }));
 }
 
 TEST_F(Program, WithTheSecondOptionOffThereIsNoIconButTheHotkeysAnswer) {

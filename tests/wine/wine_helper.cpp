@@ -1,10 +1,12 @@
 // A separate process with buttons for the tests to relabel.
 //   wine_helper msgbox TITLE              a Yes/No message box; exits with the answer
-//   wine_helper buttons TITLE TEXT...     a window with one button per text, until closed
+//   wine_helper buttons TITLE TEXT...     a window with buttons 1, 2... with these texts
 //   wine_helper hang TITLE TEXT MS        a window with one button, then MS milliseconds
 //                                         without pumping messages, then normal again
 //   wine_helper trayprobe WINDOW ID       exits with 1 when the shell holds a notification
 //                                         icon of that window (a number) and identifier, else 0
+//   wine_helper url ADDRESS               stands in for the web browser: records the address
+//                                         under HKEY_CURRENT_USER\Software\vorkalun-tests
 #include <windows.h>
 
 #include <shellapi.h>
@@ -25,9 +27,11 @@ HWND CreateHost(const wchar_t* title) {
                            400, 150, NULL, NULL, windowClass.hInstance, NULL);
 }
 
+// The buttons' control identifiers are 1, 2, 3... in the order of the texts.
 void AddButton(HWND host, const wchar_t* text, int index) {
     CreateWindowExW(0, L"Button", text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-                    10 + 120 * (index % 3), 10 + 30 * (index / 3), 110, 25, host, NULL,
+                    10 + 120 * (index % 3), 10 + 30 * (index / 3), 110, 25, host,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + 1)),
                     GetModuleHandleW(NULL), NULL);
 }
 
@@ -59,6 +63,17 @@ int ProbeTrayIcon(const wchar_t* window, const wchar_t* id) {
     return Shell_NotifyIconA(NIM_MODIFY, &probe) ? 1 : 0;
 }
 
+int RecordAddress(const wchar_t* address) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\vorkalun-tests", 0, NULL, 0, KEY_ALL_ACCESS,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
+        return 1;
+    RegSetValueExW(key, L"opened", 0, REG_SZ, reinterpret_cast<const BYTE*>(address),
+                   static_cast<DWORD>((wcslen(address) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
@@ -69,6 +84,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     const wchar_t* title = args[2];
 
     if (wcscmp(mode, L"trayprobe") == 0 && count >= 4) return ProbeTrayIcon(args[2], args[3]);
+    if (wcscmp(mode, L"url") == 0) return RecordAddress(args[2]);
     if (wcscmp(mode, L"msgbox") == 0)
         return MessageBoxW(NULL, L"Сохранить изменения в документе?", title, MB_YESNO);
 

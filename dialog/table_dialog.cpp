@@ -1,0 +1,117 @@
+// The settings dialog's procedure. The grid's texts cross to the platform wide, converted
+// from and to 1251, so the dialog reads right on a Windows of any code page.
+#include "dialog/table_dialog.h"
+
+#include "caption/caption_table.h"
+#include "caption/codepage.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+#include "shell/tray.h"
+
+namespace dialog {
+
+namespace {
+
+// An edit field gives back at most 19 characters and the terminator.
+enum { kFieldCapacity = caption::kReplacementLimit };
+enum { kWideCapacity = 32 };
+
+WCHAR WideText[kWideCapacity];
+char Text[kWideCapacity];
+
+const COLORREF kLinkColour = RGB(0, 0, 255);
+
+void SetItemText(HWND dialog, int id, const char* text) {
+    codepage::ToWide(text, WideText, kWideCapacity);
+    SetDlgItemTextW(dialog, id, WideText);
+}
+
+void CheckIf(HWND dialog, int id, bool checked) {
+    if (checked) CheckDlgButton(dialog, id, BST_CHECKED);
+}
+
+bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void OnInitDialog(HWND dialog) {
+    // The cursor belongs to the class, so every static text of the program shows it.
+    SetClassLongPtrW(GetDlgItem(dialog, ID_SITE), GCLP_HCURSOR,
+                     reinterpret_cast<LONG_PTR>(shell::LinkCursor));
+    FillTableDialog(dialog);
+    // After the fill: the grid shows the texts in memory, the boxes the reloaded options.
+    settings::LoadSettings();
+    CheckIf(dialog, IDC_AUTOSTART, settings::IsAutostartSet());
+    CheckIf(dialog, IDC_SHOW_LOGO, settings::Options[0] != 'n');
+    CheckIf(dialog, IDC_SHOW_TRAY, settings::Options[1] != 'n');
+}
+
+// The link is drawn in blue on the dialog's face; every other static keeps its colours.
+INT_PTR OnCtlColorStatic(HDC context, HWND control) {
+    // Known by its identifier rather than a kept handle: a second dialog open at the same
+    // time has a link of its own.
+    if (GetDlgCtrlID(control) != ID_SITE) return FALSE;
+    SetTextColor(context, kLinkColour);
+    SetBkColor(context, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void ApplyOptions(HWND dialog) {
+    if (IsChecked(dialog, IDC_AUTOSTART))
+        settings::AddAutostart();
+    else
+        settings::RemoveAutostart();
+    settings::Options[0] = IsChecked(dialog, IDC_SHOW_LOGO) ? 'y' : 'n';
+    if (IsChecked(dialog, IDC_SHOW_TRAY)) {
+        settings::Options[1] = 'y';
+        shell::AddTrayIcon();
+    } else {
+        settings::Options[1] = 'n';
+        shell::RemoveTrayIcon();
+    }
+}
+
+void OnOk(HWND dialog) {
+    ReadTableDialog(dialog);
+    ApplyOptions(dialog);
+    settings::SaveSettings();
+    EndDialog(dialog, 0);
+}
+
+}  // namespace
+
+void FillTableDialog(HWND dialog) {
+    for (int row = 0; row < caption::kRowCount; ++row) {
+        SetItemText(dialog, IDC_RUSSIAN_CAPTION + row, caption::RussianCaption(row));
+        SetItemText(dialog, IDC_ENGLISH_CAPTION + row, caption::EnglishCaption(row));
+        SetItemText(dialog, IDC_REPLACEMENT + row, caption::ReplacementText(row));
+    }
+}
+
+void ReadTableDialog(HWND dialog) {
+    for (int row = 0; row < caption::kRowCount; ++row) {
+        WideText[0] = 0;
+        GetDlgItemTextW(dialog, IDC_REPLACEMENT + row, WideText, kFieldCapacity);
+        const int length = codepage::FromWide(WideText, Text, kFieldCapacity);
+        caption::SetReplacementText(row, Text, length);
+    }
+}
+
+INT_PTR CALLBACK TableDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: OnInitDialog(dialog); return FALSE;  // no initial keyboard focus
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_COMMAND:
+            switch (wParam) {
+                case IDC_TABLE_OK: OnOk(dialog); return TRUE;
+                case IDC_TABLE_CANCEL: EndDialog(dialog, 0); return TRUE;
+                case ID_SITE: shell::OpenSite(); return FALSE;
+            }
+            return FALSE;  // Esc's IDCANCEL among them: the dialog stays open
+        case WM_CLOSE:
+        case WM_DESTROY: EndDialog(dialog, 0); return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace dialog

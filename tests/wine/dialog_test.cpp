@@ -1,0 +1,282 @@
+// The settings dialog of the real program: how it opens, what it shows, and what OK, Cancel,
+// the keys and the link do.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "program_support.h"
+#include "resources/resource.h"
+#include "settings_support.h"
+#include "support.h"
+#include "tray_support.h"
+
+namespace {
+
+using namespace program_support;
+using namespace settings_support;
+using support::WaitUntil;
+using support::WindowText;
+
+const wchar_t kCaption[] = L"Настрой по своеу вкусу :)))";
+const wchar_t* const kRussian[12] = {L"Нет",     L"Отмена",    L"Да",         L"ОК",
+                                     L"Стоп",    L"Повтор",    L"Пропустить", L"Открыть",
+                                     L"Справка", L"Применить", L"Далее >",    L"< Назад"};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770" && WindowText(window) == kCaption)
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> OpenDialogs() {
+    std::vector<HWND> found;
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// An edit field keeps its text to itself: another process has to ask it for the text.
+std::wstring Item(HWND dialog, int id) {
+    wchar_t text[256] = L"";
+    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+void SetItem(HWND dialog, int id, const std::wstring& text) {
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+bool IsChecked(HWND dialog, int id) {
+    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+std::wstring Stored(const wchar_t* name) {
+    return ReadRaw(HKEY_CURRENT_USER, kProductKey, name).Units().c_str();
+}
+
+class Dialog : public Program {
+protected:
+    // Opens a dialog with the hotkey and returns it once it is there.
+    HWND Open() {
+        const std::vector<HWND> before = OpenDialogs();
+        PressCtrlAlt(VK_F11);
+        HWND dialog = NULL;
+        WaitUntil([&] {
+            for (HWND open : OpenDialogs())
+                if (std::find(before.begin(), before.end(), open) == before.end()) dialog = open;
+            return dialog != NULL;
+        });
+        // Without a window manager Wine settles focus from X events a moment after a window
+        // shows; a click that lands meanwhile can lose its mouse capture and be dropped.
+        WaitUntil([&] { return GetForegroundWindow() == dialog; }, 2000);
+        Settle();
+        return dialog;
+    }
+    static void Settle() {
+        const double start = support::NowMs();
+        WaitUntil([&] { return support::NowMs() - start > 300; });
+    }
+    bool ClosesSoon(HWND dialog) {
+        return WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+    }
+    bool StaysOpen(HWND dialog) {
+        const double start = support::NowMs();
+        WaitUntil([&] { return support::NowMs() - start > 500; });
+        return IsWindow(dialog) != FALSE;
+    }
+};
+
+TEST_F(Dialog, HotkeyOpensTheWholeTableAndTheSweepsRelabelItsOwnButtons) {
+    Start(L"nyyyyyy");
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    for (int row = 0; row < 12; ++row) {
+        EXPECT_EQ(kRussian[row], Item(dialog, IDC_RUSSIAN_CAPTION + row)) << row;
+        EXPECT_EQ(kDefaults[row].name, Item(dialog, IDC_ENGLISH_CAPTION + row)) << row;
+        EXPECT_EQ(kDefaults[row].units, Item(dialog, IDC_REPLACEMENT + row)) << row;
+    }
+    // The template's own texts, whatever the machine's code page.
+    EXPECT_EQ(L"Вставить в автозагрузку", Item(dialog, IDC_AUTOSTART));
+    EXPECT_EQ(L"Показывать логотип при загрузке", Item(dialog, IDC_SHOW_LOGO));
+    EXPECT_EQ(L"Показывать иконку в SysTray", Item(dialog, IDC_SHOW_TRAY));
+    EXPECT_EQ(L"vorkalun.example.org", Item(dialog, ID_SITE));
+    // No autostart entry, the logo off, the icon on.
+    EXPECT_FALSE(IsChecked(dialog, IDC_AUTOSTART));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_LOGO));
+    EXPECT_TRUE(IsChecked(dialog, IDC_SHOW_TRAY));
+    EXPECT_TRUE(WaitUntil([&] {
+        return Item(dialog, IDC_TABLE_OK) == L"В натуре" &&
+               Item(dialog, IDC_TABLE_CANCEL) == L"Н&ефиг";
+    }));
+}
+
+TEST_F(Dialog, MenuPropertiesOpensIt) {
+    Start(L"nyyyyyy");
+    HWND icon = NULL;
+    ASSERT_TRUE(WaitUntil([&] { return (icon = tray_support::ShellIconWithTip(kTitle)) != NULL; }));
+    support::ClickAt(tray_support::CentreOf(icon));
+    ASSERT_TRUE(WaitUntil([] { return tray_support::OpenPopupMenu() != NULL; }));
+    PressKey(VK_DOWN);
+    PressKey(VK_DOWN);  // "Свойства"
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([] { return OpenDialogs().size() == 1; }));
+}
+
+TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
+    Start(L"nyyyyyy");
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    SetItem(dialog, IDC_REPLACEMENT + 2, L"Ага");                        // Yes
+    SetItem(dialog, IDC_REPLACEMENT + 3, L"абвгдеёжзийклмнопрстуфхцч");  // OK: 25 characters
+    SetItem(dialog, IDC_REPLACEMENT + 4, L"");                           // Abort
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+
+    EXPECT_EQ(L"Ага", Stored(L"Yes"));
+    EXPECT_EQ(L"абвгдеёжзийклмнопрс", Stored(L"OK"));
+    EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Abort").found);
+    EXPECT_EQ(L"", Stored(L"Abort"));
+    EXPECT_EQ(L"Памагите", Stored(L"Help"));  // the untouched rows are written as they were
+
+    HANDLE helper = support::StartProgram(L"wine_helper.exe", L"buttons \"After OK\" Yes OK Abort");
+    HWND host = support::WaitForWindow(L"After OK");
+    ASSERT_NE(nullptr, host);
+    ASSERT_TRUE(WaitUntil([&] { return GetDlgItem(host, 3) != NULL; }));
+    HWND yes = GetDlgItem(host, 1), ok = GetDlgItem(host, 2), abort = GetDlgItem(host, 3);
+    WaitUntil([&] { return WindowText(yes) == L"Ага" && WindowText(abort) == L""; });
+    EXPECT_EQ(L"Ага", WindowText(yes));
+    EXPECT_EQ(L"абвгдеёжзийклмнопрс", WindowText(ok));
+    EXPECT_EQ(L"", WindowText(abort));
+    support::EndProcess(helper);
+}
+
+TEST_F(Dialog, TheBoxesApplyTheTrayIconAndTheAutostartEntryAtOnceAndStoreTheLogoChoice) {
+    Start(L"nyyyyyy");
+    ASSERT_TRUE(ShellHasOurIcon());
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_SHOW_TRAY);
+    Click(dialog, IDC_AUTOSTART);
+    Click(dialog, IDC_SHOW_LOGO);
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    EXPECT_FALSE(ShellHasOurIcon());
+    EXPECT_NE(std::wstring::npos,
+              ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").Units().find(L"vorkalun.exe"));
+    EXPECT_EQ(std::wstring(L"yny"
+                           L"yyyy\0",
+                           8),
+              ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options").Units());
+
+    dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(IsChecked(dialog, IDC_AUTOSTART));
+    EXPECT_TRUE(IsChecked(dialog, IDC_SHOW_LOGO));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_TRAY));
+    Click(dialog, IDC_SHOW_TRAY);
+    Click(dialog, IDC_AUTOSTART);
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    EXPECT_TRUE(ShellHasOurIcon());
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+}
+
+TEST_F(Dialog, TheLogoChoiceTakesEffectAtTheNextStartOnly) {
+    Start(L"yyyyyyy");
+    HWND logo = MainWindow();
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(logo) != FALSE; }));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(logo); }));
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_SHOW_LOGO);
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    EXPECT_FALSE(IsWindowVisible(logo));
+
+    PostMessageW(logo, WM_CLOSE, 0, 0);
+    ASSERT_EQ(0u, support::WaitForExit(program_));
+    support::EndProcess(program_);
+    program_ = NULL;
+    Start(nullptr);
+    const double start = support::NowMs();
+    bool shown = false;
+    WaitUntil([&] {
+        shown |= IsWindowVisible(MainWindow()) != FALSE;
+        return support::NowMs() - start > 2500;
+    });
+    EXPECT_FALSE(shown);
+}
+
+TEST_F(Dialog, CancelAndTheCloseBoxStoreNothing) {
+    Start(L"nyyyyyy");
+    for (int way = 0; way < 2; ++way) {
+        HWND dialog = Open();
+        ASSERT_NE(nullptr, dialog);
+        const RawValue before = ReadRaw(HKEY_CURRENT_USER, kProductKey, L"No");
+        SetItem(dialog, IDC_REPLACEMENT, L"Забыть");
+        Click(dialog, IDC_SHOW_TRAY);
+        if (way == 0)
+            Click(dialog, IDC_TABLE_CANCEL);
+        else
+            PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_TRUE(ClosesSoon(dialog)) << way;
+        EXPECT_EQ(before, ReadRaw(HKEY_CURRENT_USER, kProductKey, L"No")) << way;
+        EXPECT_TRUE(ShellHasOurIcon()) << way;
+    }
+    // Nothing reached the memory either: the grid shows the old text again.
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"&Нафиг", Item(dialog, IDC_REPLACEMENT));
+}
+
+TEST_F(Dialog, EscLeavesItOpenAndEnterActsAsOk) {
+    Start(L"nyyyyyy");
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    HWND field = GetDlgItem(dialog, IDC_REPLACEMENT);
+    PostMessageW(field, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(StaysOpen(dialog));
+
+    SetItem(dialog, IDC_REPLACEMENT, L"Энтер");
+    PostMessageW(field, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    EXPECT_EQ(L"Энтер", Stored(L"No"));
+}
+
+TEST_F(Dialog, ASecondHotkeyOpensASecondDialogAndTheLastOkWins) {
+    Start(L"nyyyyyy");
+    HWND first = Open();
+    ASSERT_NE(nullptr, first);
+    HWND second = Open();
+    ASSERT_NE(nullptr, second);
+    ASSERT_NE(first, second);
+    EXPECT_EQ(2u, OpenDialogs().size());
+
+    SetItem(first, IDC_REPLACEMENT, L"Первый");
+    SetItem(second, IDC_REPLACEMENT, L"Второй");
+    Click(second, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(second));
+    EXPECT_EQ(L"Второй", Stored(L"No"));
+    Click(first, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(first));
+    EXPECT_EQ(L"Первый", Stored(L"No"));
+}
+
+TEST_F(Dialog, TheLinkHasTheProgramsCursorAndOpensTheSiteKeepingTheDialog) {
+    BrowserStandIn browser;
+    Start(L"nyyyyyy");
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    HWND link = GetDlgItem(dialog, ID_SITE);
+    EXPECT_NE(reinterpret_cast<LONG_PTR>(LoadCursorA(NULL, IDC_ARROW)),
+              GetClassLongPtrW(link, GCLP_HCURSOR));
+
+    RECT rect;
+    GetWindowRect(link, &rect);
+    support::ClickAt({(rect.left + rect.right) / 2, rect.top + 5});
+    EXPECT_TRUE(WaitUntil([&] { return browser.LastOpened() == L"http://vorkalun.example.org/"; }));
+    EXPECT_TRUE(StaysOpen(dialog));
+}
+
+}  // namespace

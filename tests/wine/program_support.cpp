@@ -1,0 +1,97 @@
+#include "program_support.h"
+
+#include "resources/resource.h"
+#include "settings_support.h"
+#include "support.h"
+#include "tray_support.h"
+
+namespace program_support {
+
+using namespace settings_support;
+using support::WaitUntil;
+
+const wchar_t kClass[] = L"VORKALUN";
+const wchar_t kTitle[] = L"Фильтруй базар !!!";
+const wchar_t kQuestion[] = L"Ты в натуре, хочешь избавиться от  меня ???";
+
+HWND MainWindow() { return FindWindowW(kClass, NULL); }
+HWND Question() { return FindWindowW(L"#32770", kTitle); }
+
+bool ShellHasOurIcon() { return tray_support::ShellHasIcon(MainWindow(), ID_TRAY); }
+
+void PressKey(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PressCtrlAlt(WORD key) {
+    const WORD keys[] = {VK_CONTROL, VK_MENU, key};
+    INPUT inputs[6] = {};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = inputs[5 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[5 - i].ki.wVk = keys[i];
+        inputs[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, inputs, sizeof(INPUT));
+}
+
+namespace {
+
+const wchar_t kBrowserKey[] = L"http\\shell\\open\\command";
+const wchar_t kRecordKey[] = L"Software\\vorkalun-tests";
+
+}  // namespace
+
+BrowserStandIn::BrowserStandIn() {
+    savedCommand_ = ReadRaw(HKEY_CLASSES_ROOT, kBrowserKey, L"").data;
+    DeleteValue(HKEY_CURRENT_USER, kRecordKey, L"opened");
+    const std::wstring command =
+        L"\"" + support::BesideTests(L"wine_helper.exe") + L"\" url \"%1\"";
+    StoreRaw(HKEY_CLASSES_ROOT, kBrowserKey, L"", REG_SZ, command.c_str(),
+             static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+}
+
+BrowserStandIn::~BrowserStandIn() {
+    StoreRaw(HKEY_CLASSES_ROOT, kBrowserKey, L"", REG_SZ, savedCommand_.data(),
+             static_cast<DWORD>(savedCommand_.size()));
+}
+
+std::wstring BrowserStandIn::LastOpened() const {
+    return ReadRaw(HKEY_CURRENT_USER, kRecordKey, L"opened").Units().c_str();
+}
+
+void Program::SetUp() {
+    ASSERT_EQ(nullptr, MainWindow()) << "a copy of the program is still running";
+    RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+    DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+}
+
+void Program::TearDown() {
+    if (program_ != NULL) {
+        if (HWND window = MainWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
+        support::WaitForExit(program_, 5000);
+        support::EndProcess(program_);
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+}
+
+void Program::Start(const wchar_t* options) {
+    if (options != nullptr) StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", options, true);
+    program_ = support::StartProgram(L"vorkalun.exe", L"");
+    ASSERT_NE(nullptr, program_);
+    // Input sent before its message loop runs could arrive before its hotkeys exist.
+    WaitForInputIdle(program_, 10000);
+    ASSERT_TRUE(WaitUntil([] { return MainWindow() != NULL; }));
+}
+
+HWND Program::AskToExitWithHotkey() {
+    PressCtrlAlt(VK_F12);
+    HWND box = NULL;
+    WaitUntil([&] { return (box = Question()) != NULL; });
+    return box;
+}
+
+}  // namespace program_support
