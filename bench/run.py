@@ -10,7 +10,8 @@ Runs, in one Wine session of its own (BUILD_DIR/bench-session, Cyrillic prefix):
   3. the real program's CPU time and memory over 30 s, read from Linux's /proc: Wine's own
      counters report neither another process's times nor its private bytes;
   4. the executable's size, sections and imports, read from the file.
-Writes bench/results/latest.json and latest.md, and prints the table. Stops all it started.
+Writes bench/results/latest.json and latest.md, puts the table into the README and prints it.
+Stops everything it started, also after a failure.
 """
 
 import datetime
