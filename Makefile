@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what is missing first (see scripts/setup.sh).
 BUILD ?= build
 
-.PHONY: run test build setup clean
+.PHONY: run test build bench setup clean
 
 run: build
 	@scripts/run.sh $(BUILD)
@@ -16,9 +16,17 @@ build: setup
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 	@cmake --build $(BUILD)/win32 --parallel 2
 
+# The release executable and the benchmark's programs only, then one measured run.
+bench: setup
+	@cmake -S . -B $(BUILD)/win32 -DCMAKE_BUILD_TYPE=MinSizeRel \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	@cmake --build $(BUILD)/win32 --parallel 2 --target vorkalun sweep_bench bench_helper
+	@python3 bench/run.py $(BUILD)
+
 setup:
 	@scripts/setup.sh
 
 clean:
 	@scripts/wine-session.sh stop $(BUILD)/win32/wine-session 2>/dev/null || true
+	@scripts/wine-session.sh stop $(BUILD)/bench-session 2>/dev/null || true
 	rm -rf $(BUILD)

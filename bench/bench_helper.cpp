@@ -1,0 +1,224 @@
+// The other processes of the benchmark: synthetic desktops of real windows, the latency probe
+// that watches the resident program relabel its buttons, and a way to close a program politely.
+//   bench_helper desktop buttons TOPS PER_TOP   TOPS windows of PER_TOP push buttons each
+//   bench_helper desktop mixed TOPS PER_TOP     TOPS windows of PER_TOP descendants of mixed
+//                                               classes, in panels, as dialogs nest them
+//   bench_helper latency SAMPLES SEED           one button at a time with a standard caption;
+//                                               prints the ms until its text is changed
+//   bench_helper close CLASS                    posts WM_CLOSE to each top-level of that class
+// A desktop prints "ready WINDOWS STANDARD" once built and lives until it is closed.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const wchar_t kHostClass[] = L"BenchHost";
+const wchar_t kPanelClass[] = L"BenchPanel";
+
+// Standard captions as programs really write them: mnemonics, both languages.
+const wchar_t* const kStandardCaptions[] = {
+    L"OK",      L"Cancel", L"&Help",   L"&Apply", L"Да",  L"Нет",       L"Отмена",  L"< &Back",
+    L"&Next >", L"&Retry", L"Справка", L"&Yes",   L"&No", L"Применить", L"Открыть", L"Ignore",
+};
+const int kStandardCount = sizeof kStandardCaptions / sizeof kStandardCaptions[0];
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterClasses() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = HostProc;
+    windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kHostClass;
+    RegisterClassW(&windowClass);
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpszClassName = kPanelClass;
+    RegisterClassW(&windowClass);
+}
+
+HWND CreateTop(const wchar_t* title, int index, int width, int height) {
+    return CreateWindowExW(0, kHostClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                           40 + 16 * (index % 20), 40 + 12 * (index % 20), width, height, NULL,
+                           NULL, GetModuleHandleW(NULL), NULL);
+}
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x,
+                 int y, int width, int height) {
+    return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                           parent, NULL, GetModuleHandleW(NULL), NULL);
+}
+
+int Pump() {
+    MSG message;
+    while (GetMessageW(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+// Dialog-like windows: a grid of push buttons, the first few with standard captions.
+int BuildButtonDesktop(int tops, int perTop, int* standard) {
+    const int kStandardPerTop = 4;
+    wchar_t text[32];
+    for (int t = 0; t < tops; ++t) {
+        wsprintfW(text, L"Buttons %d", t);
+        HWND top = CreateTop(text, t, 520, 300);
+        for (int i = 0; i < perTop; ++i) {
+            const wchar_t* caption = text;
+            if (i < kStandardPerTop) {
+                caption = kStandardCaptions[(t * kStandardPerTop + i) % kStandardCount];
+                ++*standard;
+            } else {
+                wsprintfW(text, L"Action %d", i);
+            }
+            CreateChild(top, L"Button", caption, BS_PUSHBUTTON, 5 + 50 * (i % 10),
+                        5 + 26 * (i / 10), 48, 24);
+        }
+    }
+    return tops * (perTop + 1);
+}
+
+// Large forms: panels of 20 windows each (the panel and 19 controls of mixed classes); about
+// one control in thirty is a push button with a standard caption.
+int BuildMixedDesktop(int tops, int perTop, int* standard) {
+    const int kPanelSize = 20;
+    wchar_t text[32];
+    int count = 0;
+    for (int t = 0; t < tops; ++t) {
+        wsprintfW(text, L"Form %d", t);
+        HWND top = CreateTop(text, t, 640, 480);
+        ++count;
+        for (int p = 0; p < perTop / kPanelSize; ++p) {
+            HWND panel =
+                CreateChild(top, kPanelClass, L"", 0, 62 * (p % 10), 94 * (p / 10), 60, 92);
+            ++count;
+            for (int i = 1; i < kPanelSize; ++i, ++count) {
+                const int y = 4 * i;
+                if (count % 30 == 0) {
+                    CreateChild(panel, L"Button", kStandardCaptions[*standard % kStandardCount],
+                                BS_PUSHBUTTON, 2, y, 56, 4);
+                    ++*standard;
+                    continue;
+                }
+                wsprintfW(text, L"Field %d", count);
+                switch (i % 4) {
+                    case 0:
+                        CreateChild(panel, L"Button", text, BS_AUTOCHECKBOX, 2, y, 56, 4);
+                        break;
+                    case 1: CreateChild(panel, L"Static", text, 0, 2, y, 56, 4); break;
+                    case 2: CreateChild(panel, L"Edit", text, ES_AUTOHSCROLL, 2, y, 56, 4); break;
+                    case 3: CreateChild(panel, kPanelClass, L"", 0, 2, y, 56, 4); break;
+                }
+            }
+        }
+    }
+    return count;
+}
+
+int RunDesktop(const wchar_t* kind, int tops, int perTop) {
+    int standard = 0;
+    const int windows = wcscmp(kind, L"mixed") == 0 ? BuildMixedDesktop(tops, perTop, &standard)
+                                                    : BuildButtonDesktop(tops, perTop, &standard);
+    printf("ready %d %d\n", windows, standard);
+    fflush(stdout);
+    return Pump();
+}
+
+// --- Latency probe ---------------------------------------------------------------------
+
+WNDPROC ButtonProc;
+bool Armed;
+LARGE_INTEGER ChangedAt;
+
+// The button's own procedure, subclassed: the moment another process's text arrives.
+LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETTEXT && Armed) {
+        QueryPerformanceCounter(&ChangedAt);
+        Armed = false;
+    }
+    return CallWindowProcW(ButtonProc, window, message, wParam, lParam);
+}
+
+double Ms(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+// Dispatches messages, sent ones included, until the time is up or the condition holds.
+void PumpUntil(DWORD ms, const bool* stopWhenFalse) {
+    const DWORD start = GetTickCount();
+    MSG message;
+    for (;;) {
+        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (stopWhenFalse != NULL && !*stopWhenFalse) return;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms) return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, ms - elapsed, QS_ALLINPUT);
+    }
+}
+
+int RunLatency(int samples, unsigned seed) {
+    const DWORD kLostAfterMs = 1000;
+    HWND host = CreateTop(L"Latency probe", 0, 300, 120);
+    PumpUntil(200, NULL);
+    for (int i = 0; i < samples; ++i) {
+        // Made with a text of no interest, so that only the caption set below is news.
+        HWND button = CreateChild(host, L"Button", L"-", BS_PUSHBUTTON, 10, 10, 100, 30);
+        ButtonProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
+        SetWindowTextW(button, kStandardCaptions[i % kStandardCount]);
+        LARGE_INTEGER shownAt;
+        QueryPerformanceCounter(&shownAt);
+        Armed = true;
+        PumpUntil(kLostAfterMs, &Armed);
+        if (Armed)
+            printf("lost\n");
+        else
+            printf("%.3f\n", Ms(ChangedAt.QuadPart - shownAt.QuadPart));
+        Armed = false;
+        DestroyWindow(button);
+        // A pause of random length, so the next button appears at any point of the tick.
+        seed = seed * 1103515245u + 12345u;
+        PumpUntil((seed >> 16) % 100, NULL);
+    }
+    fflush(stdout);
+    DestroyWindow(host);
+    return 0;
+}
+
+// The list is taken before the first post, so windows closing meanwhile cannot cut it short.
+BOOL CALLBACK CloseIfOfClass(HWND window, LPARAM className) {
+    wchar_t name[64];
+    if (GetClassNameW(window, name, 64) && wcscmp(name, reinterpret_cast<wchar_t*>(className)) == 0)
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+int Close(const wchar_t* className) {
+    EnumWindows(CloseIfOfClass, reinterpret_cast<LPARAM>(className));
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int count, wchar_t** args) {
+    if (count < 3) return 2;
+    RegisterClasses();
+    if (wcscmp(args[1], L"desktop") == 0 && count >= 5)
+        return RunDesktop(args[2], _wtoi(args[3]), _wtoi(args[4]));
+    if (wcscmp(args[1], L"latency") == 0 && count >= 4)
+        return RunLatency(_wtoi(args[2]), static_cast<unsigned>(_wtoi(args[3])));
+    if (wcscmp(args[1], L"close") == 0) return Close(args[2]);
+    return 2;
+}

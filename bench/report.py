@@ -1,0 +1,108 @@
+"""The benchmark's figures as a Markdown table, each beside its target where it has one."""
+
+SIZE_LIMIT = 24 * 1024
+RATIO_LIMIT = 1.05
+LATENCY_LIMIT_MS = 110
+QUIET_CPU_LIMIT = 1.0
+DESKTOP_NAMES = {"20x50": "20 × 50 buttons", "10x1000": "10 × 1,000 mixed"}
+
+
+def verdict(met):
+    return "met" if met else "**missed**"
+
+
+def spread(s, unit="", digits=1):
+    return (f"{s['median']:.{digits}f}{unit} (IQR {s['p25']:.{digits}f}–{s['p75']:.{digits}f})")
+
+
+def sweep_rows(name, d):
+    title = f"{DESKTOP_NAMES[name]} ({d['windows']:,} windows)"
+    steady, relabel = d["steady"], d["relabel"]
+    ratio = steady["ratio"]
+    extra = (relabel["sweep_ms"]["median"] - steady["sweep_ms"]["median"]) / max(
+        1, relabel["relabelled"])
+    return [
+        (f"Steady sweep ÷ floor, {title}",
+         f"{spread(ratio, digits=3)}, {ratio['samples']} interleaved pairs",
+         f"≤ {RATIO_LIMIT}", verdict(ratio["median"] <= RATIO_LIMIT)),
+        (f"Steady sweep / floor, {DESKTOP_NAMES[name]}",
+         f"{spread(steady['sweep_ms'], ' ms')} / {spread(steady['floor_ms'], ' ms')}", "", ""),
+        (f"Relabelling sweep / floor, {DESKTOP_NAMES[name]}",
+         f"{spread(relabel['sweep_ms'], ' ms')} / {spread(relabel['floor_ms'], ' ms')}: "
+         f"{relabel['relabelled']} buttons relabelled, {extra:.2f} ms each", "", ""),
+    ]
+
+
+def latency_row(title, s, target):
+    result = (f"p50 {s['p50']:.0f} · p90 {s['p90']:.0f} · p99 {s['p99']:.0f} · "
+              f"max {s['max']:.0f} ms; {s['lost']} of {s['samples']} lost")
+    if not target:
+        return (f"Relabel latency, {title}", result, "", "")
+    met = s["p99"] <= LATENCY_LIMIT_MS and s["lost"] == 0
+    return (f"Relabel latency, {title}", result, f"p99 ≤ {LATENCY_LIMIT_MS} ms, none lost",
+            verdict(met))
+
+
+def resident_rows(resident):
+    rows = []
+    for name, r in resident.items():
+        title = "quiet desktop" if name == "quiet" else DESKTOP_NAMES[name]
+        total = r["cpu_percent"] + r["wineserver_cpu_percent"]
+        result = (f"{r['cpu_percent']:.2f} % of a core, {total:.2f} % with the wineserver's "
+                  f"share; {r['seconds']:.0f} s")
+        quiet = name == "quiet"
+        rows.append((f"Resident CPU, {title}", result,
+                     f"< {QUIET_CPU_LIMIT:.0f} % with the wineserver" if quiet else "",
+                     verdict(total < QUIET_CPU_LIMIT) if quiet else ""))
+        m, idle = r["memory"], r["idle_process_memory"]
+        rows.append((f"Memory, {title}",
+                     f"working set {m['working_set_kb'] / 1024:.1f} MB, private "
+                     f"{m['private_kb'] / 1024:.1f} MB (an idle one-window Wine process: "
+                     f"{idle['working_set_kb'] / 1024:.1f} MB, {idle['private_kb'] / 1024:.1f} MB)",
+                     "", ""))
+    return rows
+
+
+def footprint_rows(f):
+    sections = " · ".join(f"{s['name']} {s['size']:,}" for s in f["sections"])
+    imports = ", ".join(f"{dll} ({len(functions)})" for dll, functions in f["imports"].items())
+    count = sum(len(functions) for functions in f["imports"].values())
+    return [
+        ("Executable", f"{f['bytes']:,} bytes; sections (bytes used): {sections}",
+         f"≤ {SIZE_LIMIT:,} bytes", verdict(f["bytes"] <= SIZE_LIMIT)),
+        ("Imports", f"{count} functions: {imports}", "system DLLs only",
+         verdict(f["system_dlls_only"])),
+    ]
+
+
+def markdown(results):
+    m = results["machine"]
+    minutes, seconds = divmod(results["seconds"], 60)
+    rows = []
+    for name, d in results["sweep"].items():
+        rows += sweep_rows(name, d)
+    for name, s in results["latency"].items():
+        title = "quiet desktop" if name == "quiet" else DESKTOP_NAMES[name]
+        rows.append(latency_row(title, s, target=name == "quiet"))
+    rows += resident_rows(results["resident"])
+    rows += footprint_rows(results["footprint"])
+    lines = [
+        f"vorkalun.exe under {m['wine']} on {m['cpu']} ({m['cores']} cores, "
+        f"{m['memory_gb']} GB), {m['os']}; {results['date']}, load {m['load_at_start']} at "
+        f"the start, {minutes} min {seconds} s in all.",
+        "",
+        "| Measure | Result | Target | |",
+        "|---|---|---|---|",
+    ]
+    lines += [f"| {' | '.join(row)} |" for row in rows]
+    lines.append("")
+    lines += [f"- {dll}: {', '.join(functions)}"
+              for dll, functions in results["footprint"]["imports"].items()]
+    lines += [
+        "",
+        "Sweep and floor run on one core, with the wineserver and the desktop's process; the "
+        "resident program runs where the scheduler puts it. CPU and memory are read from "
+        "Linux's /proc; the program's share of the wineserver is the whole server's time, which "
+        "does little else meanwhile. Private bytes are resident pages no other process shares.",
+    ]
+    return "\n".join(lines) + "\n"
