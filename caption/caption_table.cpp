@@ -59,6 +59,16 @@ int FindCaptionRow(const char* text) {
     return kNoRow;
 }
 
+bool IsReplacementText(const char* text) {
+    for (int row = 0; row < kRowCount; ++row) {
+        const char* replacement = CaptionTable[row].replacement;
+        int i = 0;
+        while (text[i] != '\0' && text[i] == replacement[i]) ++i;
+        if (text[i] == replacement[i]) return true;
+    }
+    return false;
+}
+
 const char* RussianCaption(int row) { return IsRow(row) ? CaptionTable[row].russian : ""; }
 const char* EnglishCaption(int row) { return IsRow(row) ? CaptionTable[row].english : ""; }
 const char* ReplacementText(int row) { return IsRow(row) ? CaptionTable[row].replacement : ""; }

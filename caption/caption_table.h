@@ -16,6 +16,9 @@ bool CompareCaptions(const char* a, const char* b);
 // The row whose Russian, or else English, caption equals the text; kNoRow when none does.
 int FindCaptionRow(const char* text);
 
+// Whether the text is, byte for byte, the replacement text of some row.
+bool IsReplacementText(const char* text);
+
 const char* RussianCaption(int row);
 const char* EnglishCaption(int row);
 const char* ReplacementText(int row);

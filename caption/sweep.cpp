@@ -1,5 +1,6 @@
-// The window sweep: the timer runs it ten times a second for the whole run, so it allocates
-// nothing and talks to the platform only where it must.
+// Relabelling: the sweep the timer runs ten times a second for the whole run, and the step
+// for a single window the platform reports. Both allocate nothing and talk to the platform
+// only where they must.
 #include "caption/sweep.h"
 
 #include "caption/caption_table.h"
@@ -15,18 +16,49 @@ enum { kTextCapacity = 256 };
 // never wait on a program that has stopped responding.
 const UINT kSetTextTimeoutMs = 20;
 
-// One thread only, so one narrow buffer serves the class name and then the window text.
-char Text[kTextCapacity];
-WCHAR WideText[kTextCapacity];
+// A class name, then a window's text, read narrow and wide. The sweep and the event step have
+// a set each: an event can arrive while the sweep waits for a button to take its text.
+struct Texts {
+    char narrow[kTextCapacity];
+    WCHAR wide[kTextCapacity];
+};
+Texts SweepTexts;
+Texts EventTexts;
 
-bool IsButtonClass(const char* className) {
-    return CompareCaptions(className, "Button") || CompareCaptions(className, "BorIdeBtn");
+bool IsButton(HWND window, Texts& texts) {
+    // Class names are ASCII by nature; the narrow call is exact for them on any code page.
+    texts.narrow[0] = '\0';
+    GetClassNameA(window, texts.narrow, kTextCapacity);
+    return CompareCaptions(texts.narrow, "Button") || CompareCaptions(texts.narrow, "BorIdeBtn");
+}
+
+// Read wide and narrowed to 1251 here: an ANSI read would go through the machine's own code
+// page and lose the Russian captions on a non-Cyrillic Windows.
+const char* ReadText(HWND window, Texts& texts) {
+    texts.wide[0] = 0;
+    GetWindowTextW(window, texts.wide, kTextCapacity);
+    codepage::FromWide(texts.wide, texts.narrow, kTextCapacity);
+    return texts.narrow;
+}
+
+void Relabel(HWND window, int row, Texts& texts) {
+    codepage::ToWide(ReplacementText(row), texts.wide, kTextCapacity);
+    // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
+    // timeout keeps a hung owner from freezing the sweep (and with it the whole program).
+    DWORD_PTR ignored;
+    if (SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
+                            SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored))
+        InvalidateRect(window, NULL, FALSE);
+}
+
+// The sweep reaches the descendants of top-level windows only, never a top-level window.
+bool IsBelowTopLevel(HWND window) {
+    HWND root = GetAncestor(window, GA_ROOT);
+    return root != NULL && root != window && GetAncestor(root, GA_PARENT) == GetDesktopWindow();
 }
 
 BOOL CALLBACK VisitDescendant(HWND window, LPARAM) {
-    // Class names are ASCII by nature; the narrow call is exact for them on any code page.
-    GetClassNameA(window, Text, kTextCapacity);
-    if (IsButtonClass(Text)) ExamineButton(window);
+    if (IsButton(window, SweepTexts)) ExamineButton(window);
     return TRUE;
 }
 
@@ -40,22 +72,20 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM) {
 void SweepWindows() { EnumWindows(VisitTopLevel, 0); }
 
 void ExamineButton(HWND window) {
-    // Read wide and narrow to 1251 ourselves: an ANSI read would go through the machine's
-    // own code page and lose the Russian captions on a non-Cyrillic Windows.
-    WideText[0] = 0;
-    GetWindowTextW(window, WideText, kTextCapacity);
-    codepage::FromWide(WideText, Text, kTextCapacity);
+    const int row = FindCaptionRow(ReadText(window, SweepTexts));
+    if (row != kNoRow) Relabel(window, row, SweepTexts);
+}
 
-    const int row = FindCaptionRow(Text);
-    if (row == kNoRow) return;
-
-    codepage::ToWide(ReplacementText(row), WideText, kTextCapacity);
-    // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
-    // timeout keeps a hung owner from freezing the sweep (and with it the whole program).
-    DWORD_PTR ignored;
-    if (SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideText),
-                            SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored))
-        InvalidateRect(window, NULL, FALSE);
+bool ExamineReportedWindow(HWND window) {
+    if (!IsButton(window, EventTexts) || !IsBelowTopLevel(window)) return false;
+    const char* text = ReadText(window, EventTexts);
+    // The program's own relabelling is reported as well; a text that is a replacement is
+    // left to the sweep, so that no change of ours can set a text again at once.
+    if (IsReplacementText(text)) return false;
+    const int row = FindCaptionRow(text);
+    if (row == kNoRow) return false;
+    Relabel(window, row, EventTexts);
+    return true;
 }
 
 }  // namespace caption

@@ -12,4 +12,9 @@ void SweepWindows();
 // The per-button step of the sweep: looks the window's text up and relabels it.
 void ExamineButton(HWND window);
 
+// The step for a window the platform reports created, shown or renamed: the sweep's step if
+// the window is a button below a top-level window, except that a text which is itself a
+// replacement is left alone. Returns whether it relabelled the window.
+bool ExamineReportedWindow(HWND window);
+
 }  // namespace caption

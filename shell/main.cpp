@@ -1,6 +1,7 @@
 // The program's entry: the start-up sequence, the message loop and the shut-down.
 #include <windows.h>
 
+#include "caption/window_events.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "shell/decisions.h"
@@ -42,11 +43,15 @@ extern "C" void WINAPI Start() {
     shell::PresentLogo(settings::Options[0] == 'y');
     RegisterHotKeys();
     shell::StartTicking();
+#ifndef VORKALUN_TIMER_ONLY  // a build that shows what the timer alone achieves, for comparison
+    caption::WatchWindowEvents();
+#endif
     shell::PrepareTray(shell::MainWindow);
     if (settings::Options[1] != 'n') shell::AddTrayIcon();
 
     const UINT exitCode = RunMessageLoop();
 
+    caption::StopWatchingWindowEvents();
     shell::ReleaseLogo();
     shell::RemoveTrayIcon();
     ExitProcess(exitCode);

@@ -2,6 +2,7 @@
 // hotkeys, menu commands and tray notifications arrive.
 #include "caption/codepage.h"
 #include "caption/sweep.h"
+#include "caption/window_events.h"
 #include "dialog/table_dialog.h"
 #include "resources/resource.h"
 #include "shell/decisions.h"
@@ -57,6 +58,7 @@ void OnPaint(HWND window) {
 }
 
 void OnTick() {
+    caption::RefillEventBudget();
     if (CountDownTick(&LogoCountdown) == kTickHideLogo)
         HideLogo();
     else

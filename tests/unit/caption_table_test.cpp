@@ -188,6 +188,18 @@ TEST_F(Replacement, IgnoresRowsOutsideTheTable) {
     EXPECT_EQ(saved_, caption::ReplacementText(kRow));
 }
 
+TEST_F(Replacement, IsReplacementTextComparesWholeTextsByteForByte) {
+    EXPECT_TRUE(caption::IsReplacementText("Пофиг"));
+    EXPECT_TRUE(caption::IsReplacementText("&Нафиг"));
+    EXPECT_FALSE(caption::IsReplacementText("Нафиг"));  // ampersands count here
+    EXPECT_FALSE(caption::IsReplacementText("Пофи"));
+    EXPECT_FALSE(caption::IsReplacementText("Пофигг"));
+    EXPECT_FALSE(caption::IsReplacementText("Yes"));
+    EXPECT_FALSE(caption::IsReplacementText(""));
+    caption::SetReplacementText(kRow, "", 0);
+    EXPECT_TRUE(caption::IsReplacementText(""));
+}
+
 TEST(FindCaptionRow, AReplacementEqualToACaptionIsFoundThroughTheCaption) {
     caption::SetReplacementText(0, "Yes", 3);
     EXPECT_EQ(2, FindCaptionRow(caption::ReplacementText(0)));

@@ -193,10 +193,7 @@ TEST_F(Dialog, TheLogoChoiceTakesEffectAtTheNextStartOnly) {
     ASSERT_TRUE(ClosesSoon(dialog));
     EXPECT_FALSE(IsWindowVisible(logo));
 
-    PostMessageW(logo, WM_CLOSE, 0, 0);
-    ASSERT_EQ(0u, support::WaitForExit(program_));
-    support::EndProcess(program_);
-    program_ = NULL;
+    Stop();
     Start(nullptr);
     const double start = support::NowMs();
     bool shown = false;

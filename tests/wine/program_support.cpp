@@ -70,17 +70,21 @@ void Program::SetUp() {
 }
 
 void Program::TearDown() {
-    if (program_ != NULL) {
-        if (HWND window = MainWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
-        support::WaitForExit(program_, 5000);
-        support::EndProcess(program_);
-    }
+    Stop();
     RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
 }
 
-void Program::Start(const wchar_t* options) {
+void Program::Stop() {
+    if (program_ == NULL) return;
+    if (HWND window = MainWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
+    support::WaitForExit(program_, 5000);
+    support::EndProcess(program_);
+    program_ = NULL;
+}
+
+void Program::Start(const wchar_t* options, const wchar_t* program) {
     if (options != nullptr) StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", options, true);
-    program_ = support::StartProgram(L"vorkalun.exe", L"");
+    program_ = support::StartProgram(program, L"");
     ASSERT_NE(nullptr, program_);
     // Input sent before its message loop runs could arrive before its hotkeys exist.
     WaitForInputIdle(program_, 10000);

@@ -40,7 +40,9 @@ protected:
     void TearDown() override;
 
     // Starts the program, with these options stored first unless they are null.
-    void Start(const wchar_t* options);
+    void Start(const wchar_t* options, const wchar_t* program = L"vorkalun.exe");
+    // Ends it as its window's close box would, and waits for it.
+    void Stop();
     // Asks the exit question with the hotkey and waits for it.
     HWND AskToExitWithHotkey();
 

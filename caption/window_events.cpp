@@ -1,0 +1,58 @@
+// Out-of-context window events: the platform queues them to this thread and delivers them
+// from its message loop, so no code of ours runs inside another process.
+#include "caption/window_events.h"
+
+#include <windows.h>
+
+#include "caption/sweep.h"
+
+namespace caption {
+
+namespace {
+
+// Between two ticks the reports relabel at most this many buttons, and each of them once: a
+// window that keeps putting its caption back gets it replaced again by the next sweep.
+enum { kRelabelsPerTick = 64 };
+
+const DWORD kWatchedEvents[] = {EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE};
+const int kWatchedCount = sizeof kWatchedEvents / sizeof kWatchedEvents[0];
+
+HWINEVENTHOOK Hooks[kWatchedCount];
+HWND Relabelled[kRelabelsPerTick];
+int RelabelledCount;
+bool Examining;
+
+bool IsSpent(HWND window) {
+    if (RelabelledCount == kRelabelsPerTick) return true;
+    for (int i = 0; i < RelabelledCount; ++i)
+        if (Relabelled[i] == window) return true;
+    return false;
+}
+
+void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                            DWORD) {
+    if (window == NULL || object != OBJID_WINDOW || child != CHILDID_SELF) return;
+    // While a relabel waits for its button, the platform may deliver the next event here;
+    // that one is left to the sweep rather than run on top of the first.
+    if (Examining || IsSpent(window)) return;
+    Examining = true;
+    if (ExamineReportedWindow(window)) Relabelled[RelabelledCount++] = window;
+    Examining = false;
+}
+
+}  // namespace
+
+void WatchWindowEvents() {
+    for (int i = 0; i < kWatchedCount; ++i)
+        Hooks[i] = SetWinEventHook(kWatchedEvents[i], kWatchedEvents[i], NULL, OnWindowEvent, 0, 0,
+                                   WINEVENT_OUTOFCONTEXT);
+}
+
+void StopWatchingWindowEvents() {
+    for (int i = 0; i < kWatchedCount; ++i)
+        if (Hooks[i] != NULL) UnhookWinEvent(Hooks[i]);
+}
+
+void RefillEventBudget() { RelabelledCount = 0; }
+
+}  // namespace caption

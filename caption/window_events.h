@@ -1,0 +1,16 @@
+// Relabelling a button the moment it appears or is renamed, without waiting for the next sweep.
+#pragma once
+
+namespace caption {
+
+// Asks the platform to report, on this thread, every window created, shown or renamed in the
+// session. Where it cannot, the sweep alone does the work, as before.
+void WatchWindowEvents();
+void StopWatchingWindowEvents();
+
+// Called on every tick. Between two ticks the reports relabel only so many buttons, and none
+// twice, so that nothing reported, not even a window that keeps putting its caption back,
+// can keep the program busy; the sweep still relabels such a window once a tick.
+void RefillEventBudget();
+
+}  // namespace caption
