@@ -20,7 +20,7 @@ build: setup
 bench: setup
 	@cmake -S . -B $(BUILD)/win32 -DCMAKE_BUILD_TYPE=MinSizeRel \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-	@cmake --build $(BUILD)/win32 --parallel 2 --target vorkalun sweep_bench bench_helper
+	@cmake --build $(BUILD)/win32 --parallel 2 --target vorkalun vorkalun_timer_only sweep_bench bench_helper
 	@python3 bench/run.py $(BUILD)
 
 setup:

@@ -173,13 +173,15 @@ int RunLatency(int samples, unsigned seed) {
     HWND host = CreateTop(L"Latency probe", 0, 300, 120);
     PumpUntil(200, NULL);
     for (int i = 0; i < samples; ++i) {
-        // Made with a text of no interest, so that only the caption set below is news.
-        HWND button = CreateChild(host, L"Button", L"-", BS_PUSHBUTTON, 10, 10, 100, 30);
-        ButtonProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
-        SetWindowTextW(button, kStandardCaptions[i % kStandardCount]);
+        // Made with its standard caption, as a program makes its buttons. The relabelling can
+        // only arrive once this thread pumps messages again, so subclassing after the creation
+        // misses nothing.
         LARGE_INTEGER shownAt;
         QueryPerformanceCounter(&shownAt);
+        HWND button = CreateChild(host, L"Button", kStandardCaptions[i % kStandardCount],
+                                  BS_PUSHBUTTON, 10, 10, 100, 30);
+        ButtonProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
         Armed = true;
         PumpUntil(kLostAfterMs, &Armed);
         if (Armed)

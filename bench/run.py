@@ -6,7 +6,8 @@
 Runs, in one Wine session of its own (BUILD_DIR/bench-session, Cyrillic prefix):
   1. the program's sweep against the floor of unavoidable platform calls, interleaved, on two
      synthetic desktops built by another process (sweep_bench.exe, bench_helper.exe desktop);
-  2. the real program's relabel latency, seen by a probe process (bench_helper.exe latency);
+  2. the real program's relabel latency, seen by a probe process (bench_helper.exe latency),
+     with its window-event watch and, for comparison, in a build that has only its timer;
   3. the real program's CPU time and memory over 30 s, read from Linux's /proc: Wine's own
      counters report neither another process's times nor its private bytes;
   4. the executable's size, sections and imports, read from the file.
@@ -228,7 +229,14 @@ def resident_program(session):
     latency[name] = relabel_latency(session, 2)
 
     session.close("VORKALUN", program)
-    session.close("BenchHost", desktop, idle)
+
+    progress("the same latency with the timer alone, on the quiet desktop")
+    session.close("BenchHost", desktop)
+    timer_only = session.start("vorkalun_timer_only.exe")
+    time.sleep(3)
+    latency["quiet, timer alone"] = relabel_latency(session, 1)
+    session.close("VORKALUN", timer_only)
+    session.close("BenchHost", idle)
     return results, latency
 
 
