@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "shell/decisions.h"
 #include "shell/logo_region.h"
+#include "shell/logo_scan.h"
 #include "shell/shell.h"
 #include "shell/texts.h"
 #include "shell/tray.h"
@@ -25,7 +26,6 @@ const wchar_t kClassName[] = L"VORKALUN";
 const char kExitQuestion[] = "Ты в натуре, хочешь избавиться от  меня ???";
 const UINT_PTR kTimerId = 1;
 const UINT kTickMs = 100;
-const int kLogoSize = 100;
 
 HBITMAP LogoImage;
 unsigned LogoCountdown;  // ticks left before the logo goes; 0 when none is running
