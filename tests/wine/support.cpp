@@ -34,7 +34,7 @@ std::wstring BesideTests(const wchar_t* fileName) {
     return directory + fileName;
 }
 
-HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments) {
+HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments, DWORD* threadId) {
     std::wstring commandLine = L"\"" + BesideTests(fileName) + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -42,6 +42,7 @@ HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments) {
     if (!CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
                         &process))
         return NULL;
+    if (threadId != nullptr) *threadId = process.dwThreadId;
     CloseHandle(process.hThread);
     return process.hProcess;
 }

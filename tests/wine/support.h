@@ -17,8 +17,10 @@ std::wstring WindowText(HWND window);
 // A file next to the test program: the built executable and the test helpers live there.
 std::wstring BesideTests(const wchar_t* fileName);
 
-// Starts a program of the build by file name with the given arguments.
-HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments);
+// Starts a program of the build by file name with the given arguments; gives the id of its
+// first thread too when asked.
+HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments,
+                    DWORD* threadId = nullptr);
 // Its exit code, or STILL_ACTIVE when it has not ended within the time.
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
 // Ends a helper that is still running and closes the handle.
