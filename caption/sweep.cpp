@@ -19,6 +19,11 @@ const UINT kSetTextTimeoutMs = 20;
 char Text[kTextCapacity];
 WCHAR WideText[kTextCapacity];
 
+// The thread whose button last let its relabel time out in this sweep. Its other buttons wait
+// for a later sweep: a program that has just stopped answering then costs one timeout per
+// sweep, not one per button, until the platform itself declares it hung.
+DWORD SilentThread;
+
 bool IsButtonClass(const char* className) {
     return CompareCaptions(className, "Button") || CompareCaptions(className, "BorIdeBtn");
 }
@@ -37,7 +42,10 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM) {
 
 }  // namespace
 
-void SweepWindows() { EnumWindows(VisitTopLevel, 0); }
+void SweepWindows() {
+    SilentThread = 0;
+    EnumWindows(VisitTopLevel, 0);
+}
 
 void ExamineButton(HWND window) {
     // Read wide and narrow to 1251 ourselves: an ANSI read would go through the machine's
@@ -48,6 +56,7 @@ void ExamineButton(HWND window) {
 
     const int row = FindCaptionRow(Text);
     if (row == kNoRow) return;
+    if (SilentThread != 0 && GetWindowThreadProcessId(window, NULL) == SilentThread) return;
 
     codepage::ToWide(ReplacementText(row), WideText, kTextCapacity);
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
@@ -56,6 +65,8 @@ void ExamineButton(HWND window) {
     if (SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideText),
                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored))
         InvalidateRect(window, NULL, FALSE);
+    else if (GetLastError() == ERROR_TIMEOUT)
+        SilentThread = GetWindowThreadProcessId(window, NULL);
 }
 
 }  // namespace caption

@@ -1,7 +1,8 @@
 // A separate process with buttons for the tests to relabel.
 //   wine_helper msgbox TITLE              a Yes/No message box; exits with the answer
 //   wine_helper buttons TITLE TEXT...     a window with buttons 1, 2... with these texts
-//   wine_helper hang TITLE TEXT MS        a window with one button, then MS milliseconds
+//   wine_helper hang TITLE TEXT MS [TEXT...]
+//                                         a window with buttons, then MS milliseconds
 //                                         without pumping messages, then normal again
 //   wine_helper trayprobe WINDOW ID       exits with 1 when the shell holds a notification
 //                                         icon of that window (a number) and identifier, else 0
@@ -15,16 +16,19 @@
 
 namespace {
 
-HWND CreateHost(const wchar_t* title) {
+void RegisterHostClass() {
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"WineHelperHost";
     RegisterClassW(&windowClass);
+}
+
+HWND CreateHost(const wchar_t* title) {
     // Clear of the top-left corner, where Wine keeps its notification area.
     return CreateWindowExW(0, L"WineHelperHost", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 60,
-                           400, 150, NULL, NULL, windowClass.hInstance, NULL);
+                           400, 150, NULL, NULL, GetModuleHandleW(NULL), NULL);
 }
 
 // The buttons' control identifiers are 1, 2, 3... in the order of the texts.
@@ -88,6 +92,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (wcscmp(mode, L"msgbox") == 0)
         return MessageBoxW(NULL, L"Сохранить изменения в документе?", title, MB_YESNO);
 
+    RegisterHostClass();
+
     const bool hang = wcscmp(mode, L"hang") == 0 && count >= 5;
     // A hanging helper shows its title only once it has stopped pumping, so that a test
     // that finds the title knows the helper no longer answers.
@@ -97,8 +103,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         return Pump(host);
     }
     if (hang) {
-        AddButton(host, args[3], 0);
+        // The captions come once it has stopped pumping, so that a running program cannot
+        // have relabelled them before the hang.
+        AddButton(host, L"", 0);
+        for (int i = 5; i < count; ++i) AddButton(host, L"", i - 4);
         PumpFor(100);
+        SetWindowTextW(GetDlgItem(host, 1), args[3]);
+        for (int i = 5; i < count; ++i) SetWindowTextW(GetDlgItem(host, i - 3), args[i]);
         SetWindowTextW(host, title);
         Sleep(static_cast<DWORD>(_wtoi(args[4])));
         return Pump(host);
