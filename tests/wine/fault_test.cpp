@@ -28,6 +28,58 @@ using support::NowMs;
 using support::WaitUntil;
 using support::WindowText;
 
+bool IsStandardCaption(const std::wstring& text) {
+    char narrow[256];
+    codepage::FromWide(reinterpret_cast<const codepage::WideChar*>(text.c_str()), narrow, 256);
+    return caption::FindCaptionRow(narrow) != caption::kNoRow;
+}
+
+bool IsDefaultReplacement(const std::wstring& text) {
+    for (const Row& row : kDefaults)
+        if (text == row.units) return true;
+    return false;
+}
+
+BOOL CALLBACK CollectButton(HWND window, LPARAM buttons) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"Button")
+        reinterpret_cast<std::vector<HWND>*>(buttons)->push_back(window);
+    return TRUE;
+}
+
+struct ProcessButtons {
+    DWORD process;
+    std::vector<HWND> buttons;
+};
+
+BOOL CALLBACK CollectButtonsOfProcess(HWND window, LPARAM found) {
+    ProcessButtons* wanted = reinterpret_cast<ProcessButtons*>(found);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == wanted->process)
+        EnumChildWindows(window, CollectButton, reinterpret_cast<LPARAM>(&wanted->buttons));
+    return TRUE;
+}
+
+// Every button in the windows of a process.
+std::vector<HWND> ButtonsOf(HANDLE process) {
+    ProcessButtons found = {GetProcessId(process), {}};
+    EnumWindows(CollectButtonsOfProcess, reinterpret_cast<LPARAM>(&found));
+    return found.buttons;
+}
+
+// What a restarted notification area looks like to a program: it has forgotten every icon,
+// and it tells every top-level window with the registered message.
+void RestartNotificationArea(HWND owner) {
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    icon.hWnd = owner;
+    icon.uID = ID_TRAY;
+    Shell_NotifyIconW(NIM_DELETE, &icon);
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+}
+
 class Faults : public Program {
 protected:
     void TearDown() override {
@@ -104,6 +156,169 @@ TEST_F(Faults, AHungProgramHoldsUpNeitherTheSweepsNorTheHotkeysNorTheMenu) {
         "while a program hung: exit question after %.0f ms, longest gap between sweeps "
         "%.0f ms; its buttons relabelled %.0f ms after it answered again\n",
         question, hungGap, recovered);
+}
+
+TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRelabelled) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(probe.WaitForMore(2));
+    probe.Restart();
+    HANDLE storm = Helper(L"storm \"Storm over\" 4000");
+    HWND host = support::WaitForWindow(L"Storm over", 30000);
+    ASSERT_NE(nullptr, host);
+    const double over = NowMs();
+    const int stormSweeps = probe.Relabels();
+    const double stormGap = probe.LongestGapMs();
+    ASSERT_TRUE(Alive());
+
+    const std::vector<HWND> survivors = ButtonsOf(storm);
+    EXPECT_GE(survivors.size(), 60u);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (HWND button : survivors)
+                if (IsStandardCaption(WindowText(button))) return false;
+            return true;
+        },
+        3000));
+    const double relabelled = NowMs() - over;
+    for (HWND button : survivors) EXPECT_TRUE(IsDefaultReplacement(WindowText(button)));
+    // The sweeps never stopped, and the program still answers.
+    EXPECT_GE(stormSweeps, 4);
+    EXPECT_GE(ExitQuestionAnsweredNo(), 0);
+    printf(
+        "a storm of %d buttons: %d sweeps meanwhile, longest gap %.0f ms; %zu survivors "
+        "relabelled %.0f ms after it\n",
+        static_cast<int>(GetWindowLongPtrW(host, GWLP_USERDATA)), stormSweeps, stormGap,
+        survivors.size(), relabelled);
+}
+
+TEST_F(Faults, IconsLostWithTheNotificationAreaComeBackUnlessSwitchedOff) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(ShellHasOurIcon());
+    RestartNotificationArea(MainWindow());
+    EXPECT_TRUE(WaitUntil([] { return ShellHasOurIcon(); }));
+
+    HWND dialog = OpenSettingsWithHotkey();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_SHOW_TRAY);
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    ASSERT_FALSE(ShellHasOurIcon());
+    RestartNotificationArea(MainWindow());
+    // Timer messages come after every posted one: two sweeps later the news has been read.
+    ASSERT_TRUE(probe.WaitForMore(2));
+    EXPECT_FALSE(ShellHasOurIcon());
+
+    // Never shown at all: the same.
+    EndProgram();
+    Start(L"nnyyyyy");
+    ASSERT_FALSE(ShellHasOurIcon());
+    RestartNotificationArea(MainWindow());
+    ASSERT_TRUE(probe.WaitForMore(2));
+    EXPECT_FALSE(ShellHasOurIcon());
+}
+
+TEST_F(Faults, TheProgramOutlivesTheNotificationAreasHost) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(ShellHasOurIcon());
+    // Wine's notification area lives in the process that holds the desktop: once it is gone,
+    // it comes back only with a new desktop, after every program has ended.
+    DWORD host = 0;
+    GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", NULL), &host);
+    ASSERT_NE(0u, host);
+    HANDLE shell = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, host);
+    ASSERT_NE(nullptr, shell);
+    TerminateProcess(shell, 1);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(shell, 10000));
+    CloseHandle(shell);
+    ASSERT_EQ(nullptr, FindWindowW(L"Shell_TrayWnd", NULL));
+
+    // Adding the icon now fails quietly, and everything else goes on.
+    HWND dialog = OpenSettingsWithHotkey();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    EXPECT_TRUE(probe.WaitForMore(3));
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, support::WaitForExit(program_));
+}
+
+TEST_F(Faults, RemovalWhileItRunsKeepsItsTextsAndItsNextLoadWritesThemAllBack) {
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"Спасите", true);
+    Start(L"nyyyyyy");
+    HANDLE removal = support::StartProgram(L"vorkalun.exe", L"/c");
+    EXPECT_EQ(1u, support::WaitForExit(removal));
+    support::EndProcess(removal);
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+
+    Helper(L"buttons \"After the removal\" Help OK");
+    HWND host = support::WaitForWindow(L"After the removal");
+    ASSERT_NE(nullptr, host);
+    ASSERT_TRUE(WaitUntil([&] { return GetDlgItem(host, 2) != NULL; }));
+    EXPECT_TRUE(WaitUntil([&] {
+        return WindowText(GetDlgItem(host, 1)) == L"Спасите" &&
+               WindowText(GetDlgItem(host, 2)) == L"В натуре";
+    }));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+
+    // Opening the dialog loads the settings, and the load writes back what is missing.
+    HWND dialog = OpenSettingsWithHotkey();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_TABLE_CANCEL);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    for (const Row& row : kDefaults) {
+        const std::wstring expected = row.name == std::wstring(L"Help") ? L"Спасите" : row.units;
+        EXPECT_TRUE(HoldsText(ReadRaw(HKEY_CURRENT_USER, kProductKey, row.name), expected))
+            << row.name;
+    }
+    EXPECT_EQ(std::wstring(L"nyyyyyy\0", 8),
+              ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options").Units());
+}
+
+TEST_F(Faults, StartsInARowWhileItRunsEachEndAtOnceChangingNothing) {
+    WindowCreations creations;
+    Start(L"nyyyyyy");
+    ASSERT_GT(creations.By(GetProcessId(program_)), 0);  // the watch does see windows made
+    ASSERT_TRUE(ShellHasOurIcon());
+    HWND window = MainWindow();
+    // A copy that loaded the settings would write the missing value back.
+    DeleteValue(HKEY_CURRENT_USER, kProductKey, L"Help");
+    std::vector<RawValue> before;
+    for (const Row& row : kDefaults)
+        before.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, row.name));
+    before.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options"));
+
+    double slowest = 0;
+    for (int start = 2; start <= 10; ++start) {
+        DWORD thread = 0;
+        const double begun = NowMs();
+        HANDLE copy = support::StartProgram(L"vorkalun.exe", L"", &thread);
+        EXPECT_EQ(0u, support::WaitForExit(copy)) << start;
+        slowest = std::max(slowest, NowMs() - begun);
+        support::EndProcess(copy);
+        EXPECT_EQ(0, creations.ByThread(thread)) << start;
+    }
+
+    std::vector<RawValue> after;
+    for (const Row& row : kDefaults)
+        after.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, row.name));
+    after.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options"));
+    EXPECT_TRUE(before == after);
+    EXPECT_EQ(window, FindWindowW(kClass, NULL));
+    EXPECT_EQ(nullptr, FindWindowExW(NULL, window, kClass, NULL));
+    EXPECT_TRUE(Alive());
+    EXPECT_TRUE(ShellHasOurIcon());
+    // The hotkeys are still the first copy's.
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    DWORD asker = 0;
+    GetWindowThreadProcessId(box, &asker);
+    EXPECT_EQ(GetProcessId(program_), asker);
+    printf("nine more starts: the slowest ended after %.0f ms\n", slowest);
 }
 
 }  // namespace
