@@ -321,4 +321,53 @@ TEST_F(Faults, StartsInARowWhileItRunsEachEndAtOnceChangingNothing) {
     printf("nine more starts: the slowest ended after %.0f ms\n", slowest);
 }
 
+TEST_F(Faults, ADesktopOfTenThousandWindowsIsSweptWholeAndTheExitHotkeyStillAnswers) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    HANDLE crowds[] = {Helper(L"crowd \"First crowd\" 5000"),
+                       Helper(L"crowd \"Second crowd\" 5000")};
+    ASSERT_NE(nullptr, support::WaitForWindow(L"First crowd", 60000));
+    ASSERT_NE(nullptr, support::WaitForWindow(L"Second crowd", 60000));
+    const double crowded = NowMs();
+    std::vector<HWND> standard, others;
+    for (HANDLE crowd : crowds)
+        for (HWND button : ButtonsOf(crowd))
+            (GetDlgCtrlID(button) % 10 == 1 ? standard : others).push_back(button);
+    ASSERT_EQ(900u, standard.size());
+    ASSERT_EQ(9900u, others.size() + standard.size());  // and 100 top-levels
+
+    // Nothing lost: every standard button gets its text, and no other button is touched.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (HWND button : standard)
+                if (!IsDefaultReplacement(WindowText(button))) return false;
+            return true;
+        },
+        60000));
+    const double relabelled = NowMs() - crowded;
+    for (HWND button : others) EXPECT_EQ(0u, WindowText(button).find(L"Кнопка "));
+    // Every sweep completes: they keep coming.
+    probe.Restart();
+    EXPECT_TRUE(probe.WaitForMore(5, 60000));
+    const double sweepGap = probe.LongestGapMs();
+
+    // Asked twice, the exit question comes each time, and Yes still ends the program.
+    const double first = ExitQuestionAnsweredNo();
+    const double second = ExitQuestionAnsweredNo();
+    EXPECT_GE(first, 0);
+    EXPECT_GE(second, 0);
+    const double start = NowMs();
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    const double third = NowMs() - start;
+    PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, support::WaitForExit(program_, 30000));
+    const double slowest = std::max(first, std::max(second, third));
+    EXPECT_LT(slowest, 10000.0);
+    printf(
+        "10,000 windows: 900 standard buttons relabelled %.0f ms after they were all there; "
+        "longest gap between sweeps %.0f ms; exit question after %.0f, %.0f and %.0f ms\n",
+        relabelled, sweepGap, first, second, third);
+}
+
 }  // namespace

@@ -9,7 +9,8 @@
 //                                         the last ones and shows TITLE; the host's user data
 //                                         holds the number of buttons it made
 //   wine_helper crowd TITLE COUNT         COUNT windows: hidden top-levels of 100 buttons each,
-//                                         one in ten with a standard caption; TITLE once done
+//                                         one in ten with a standard caption (the controls
+//                                         11, 21... 91); TITLE once done
 //   wine_helper trayprobe WINDOW ID       exits with 1 when the shell holds a notification
 //                                         icon of that window (a number) and identifier, else 0
 //   wine_helper url ADDRESS               stands in for the web browser: records the address
