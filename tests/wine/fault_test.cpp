@@ -4,15 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "caption/caption_table.h"
-#include "caption/codepage.h"
 #include "program_support.h"
 #include "resources/resource.h"
 #include "settings_support.h"
@@ -28,56 +24,10 @@ using support::NowMs;
 using support::WaitUntil;
 using support::WindowText;
 
-bool IsStandardCaption(const std::wstring& text) {
-    char narrow[256];
-    codepage::FromWide(reinterpret_cast<const codepage::WideChar*>(text.c_str()), narrow, 256);
-    return caption::FindCaptionRow(narrow) != caption::kNoRow;
-}
-
 bool IsDefaultReplacement(const std::wstring& text) {
     for (const Row& row : kDefaults)
         if (text == row.units) return true;
     return false;
-}
-
-BOOL CALLBACK CollectButton(HWND window, LPARAM buttons) {
-    wchar_t name[16] = L"";
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) == L"Button")
-        reinterpret_cast<std::vector<HWND>*>(buttons)->push_back(window);
-    return TRUE;
-}
-
-struct ProcessButtons {
-    DWORD process;
-    std::vector<HWND> buttons;
-};
-
-BOOL CALLBACK CollectButtonsOfProcess(HWND window, LPARAM found) {
-    ProcessButtons* wanted = reinterpret_cast<ProcessButtons*>(found);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == wanted->process)
-        EnumChildWindows(window, CollectButton, reinterpret_cast<LPARAM>(&wanted->buttons));
-    return TRUE;
-}
-
-// Every button in the windows of a process.
-std::vector<HWND> ButtonsOf(HANDLE process) {
-    ProcessButtons found = {GetProcessId(process), {}};
-    EnumWindows(CollectButtonsOfProcess, reinterpret_cast<LPARAM>(&found));
-    return found.buttons;
-}
-
-// What a restarted notification area looks like to a program: it has forgotten every icon,
-// and it tells every top-level window with the registered message.
-void RestartNotificationArea(HWND owner) {
-    NOTIFYICONDATAW icon = {};
-    icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    icon.hWnd = owner;
-    icon.uID = ID_TRAY;
-    Shell_NotifyIconW(NIM_DELETE, &icon);
-    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 }
 
 class Faults : public Program {
@@ -171,7 +121,7 @@ TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRela
     const double stormGap = probe.LongestGapMs();
     ASSERT_TRUE(Alive());
 
-    const std::vector<HWND> survivors = ButtonsOf(storm);
+    const std::vector<HWND> survivors = support::ButtonsOf(storm);
     EXPECT_GE(survivors.size(), 60u);
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -196,7 +146,7 @@ TEST_F(Faults, IconsLostWithTheNotificationAreaComeBackUnlessSwitchedOff) {
     Start(L"nyyyyyy");
     SweepProbe probe;
     ASSERT_TRUE(ShellHasOurIcon());
-    RestartNotificationArea(MainWindow());
+    tray_support::RestartNotificationArea(MainWindow(), ID_TRAY);
     EXPECT_TRUE(WaitUntil([] { return ShellHasOurIcon(); }));
 
     HWND dialog = OpenSettingsWithHotkey();
@@ -205,7 +155,7 @@ TEST_F(Faults, IconsLostWithTheNotificationAreaComeBackUnlessSwitchedOff) {
     Click(dialog, IDC_TABLE_OK);
     ASSERT_TRUE(ClosesSoon(dialog));
     ASSERT_FALSE(ShellHasOurIcon());
-    RestartNotificationArea(MainWindow());
+    tray_support::RestartNotificationArea(MainWindow(), ID_TRAY);
     // Timer messages come after every posted one: two sweeps later the news has been read.
     ASSERT_TRUE(probe.WaitForMore(2));
     EXPECT_FALSE(ShellHasOurIcon());
@@ -214,7 +164,7 @@ TEST_F(Faults, IconsLostWithTheNotificationAreaComeBackUnlessSwitchedOff) {
     EndProgram();
     Start(L"nnyyyyy");
     ASSERT_FALSE(ShellHasOurIcon());
-    RestartNotificationArea(MainWindow());
+    tray_support::RestartNotificationArea(MainWindow(), ID_TRAY);
     ASSERT_TRUE(probe.WaitForMore(2));
     EXPECT_FALSE(ShellHasOurIcon());
 }
@@ -331,7 +281,7 @@ TEST_F(Faults, ADesktopOfTenThousandWindowsIsSweptWholeAndTheExitHotkeyStillAnsw
     const double crowded = NowMs();
     std::vector<HWND> standard, others;
     for (HANDLE crowd : crowds)
-        for (HWND button : ButtonsOf(crowd))
+        for (HWND button : support::ButtonsOf(crowd))
             (GetDlgCtrlID(button) % 10 == 1 ? standard : others).push_back(button);
     ASSERT_EQ(900u, standard.size());
     ASSERT_EQ(9900u, others.size() + standard.size());  // and 100 top-levels

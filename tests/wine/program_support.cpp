@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "caption/caption_table.h"
+#include "caption/codepage.h"
 #include "resources/resource.h"
 #include "settings_support.h"
 #include "support.h"
@@ -17,6 +19,12 @@ const wchar_t kTitle[] = L"Фильтруй базар !!!";
 const wchar_t kQuestion[] = L"Ты в натуре, хочешь избавиться от  меня ???";
 
 HWND MainWindow() { return FindWindowW(kClass, NULL); }
+bool IsStandardCaption(const std::wstring& text) {
+    char narrow[256];
+    codepage::FromWide(reinterpret_cast<const codepage::WideChar*>(text.c_str()), narrow, 256);
+    return caption::FindCaptionRow(narrow) != caption::kNoRow;
+}
+
 HWND Question() { return FindWindowW(L"#32770", kTitle); }
 
 bool ShellHasOurIcon() { return tray_support::ShellHasIcon(MainWindow(), ID_TRAY); }

@@ -15,6 +15,8 @@ extern const wchar_t kTitle[];
 extern const wchar_t kQuestion[];
 
 HWND MainWindow();
+// Whether the text is one of the twelve standard captions the program relabels.
+bool IsStandardCaption(const std::wstring& text);
 // The exit question: a message box captioned with the program's title.
 HWND Question();
 bool ShellHasOurIcon();

@@ -63,6 +63,38 @@ void EndProcess(HANDLE process) {
     CloseHandle(process);
 }
 
+namespace {
+
+BOOL CALLBACK CollectButton(HWND window, LPARAM buttons) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"Button")
+        reinterpret_cast<std::vector<HWND>*>(buttons)->push_back(window);
+    return TRUE;
+}
+
+struct ProcessButtons {
+    DWORD process;
+    std::vector<HWND> buttons;
+};
+
+BOOL CALLBACK CollectButtonsOfProcess(HWND window, LPARAM found) {
+    ProcessButtons* wanted = reinterpret_cast<ProcessButtons*>(found);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == wanted->process)
+        EnumChildWindows(window, CollectButton, reinterpret_cast<LPARAM>(&wanted->buttons));
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> ButtonsOf(HANDLE process) {
+    ProcessButtons found = {GetProcessId(process), {}};
+    EnumWindows(CollectButtonsOfProcess, reinterpret_cast<LPARAM>(&found));
+    return found.buttons;
+}
+
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs) {
     HWND found = NULL;
     WaitUntil([&] { return (found = FindWindowW(NULL, title)) != NULL; }, timeoutMs);

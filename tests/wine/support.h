@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace support {
 
@@ -25,6 +26,9 @@ HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments,
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
 // Ends a helper that is still running and closes the handle.
 void EndProcess(HANDLE process);
+
+// Every window of class "Button" in the windows of a process.
+std::vector<HWND> ButtonsOf(HANDLE process);
 
 // The top-level window with this title, waiting for it to appear.
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 10000);
