@@ -9,6 +9,7 @@
 #include <winternl.h>
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +17,6 @@
 #include <memory>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "program_support.h"
@@ -164,15 +164,39 @@ Resources Measure(HANDLE program, const std::wstring& unixProcess) {
     return r;
 }
 
+// Processes that opening the web site starts under Wine; the program must start none unasked.
+int CountBrowsers() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry))
+        count += lstrcmpiW(entry.szExeFile, L"start.exe") == 0 ||
+                 lstrcmpiW(entry.szExeFile, L"winebrowser.exe") == 0;
+    CloseHandle(snapshot);
+    return count;
+}
+
 // --- the faults ------------------------------------------------------------------------------
 
-// A message box of this process, on a thread of its own so that it is modal only there.
+// A message box, of this process on a thread of its own or of another program.
 struct Box {
     std::wstring title;
-    std::thread thread;
-    HANDLE process = NULL;  // when another process shows it
+    UINT style = MB_YESNO;
+    HANDLE thread = NULL;   // ends when the box is answered
+    HANDLE process = NULL;  // the same, when another program shows it
     double startedAt = 0;
+    double seenAt = 0;      // when its buttons were there
+    double answeredAt = 0;  // when it was last answered
 };
+
+// The thread owns its copy of the box: a box given up on may still be showing.
+DWORD WINAPI ShowBox(void* parameter) {
+    std::unique_ptr<Box> box(static_cast<Box*>(parameter));
+    MessageBoxW(NULL, L"Сохранить изменения в документе?", box->title.c_str(), box->style);
+    return 0;
+}
 
 const UINT kBoxStyles[] = {MB_YESNO, MB_OKCANCEL, MB_YESNOCANCEL};
 
@@ -217,6 +241,7 @@ private:
     std::vector<Helper> helpers_;
     int serial_ = 0;
     int dialogCount_ = 0;
+    int browsers_ = 0;
     Figures figures_;
     Failures failures_;
     std::unique_ptr<SweepProbe> probe_;
@@ -225,12 +250,9 @@ private:
 void Soak::OpenBox() {
     auto box = std::make_unique<Box>();
     box->title = L"Soak box " + std::to_wstring(++serial_);
+    box->style = kBoxStyles[Pick(3)];
     box->startedAt = NowMs();
-    const UINT style = kBoxStyles[Pick(3)];
-    const std::wstring title = box->title;
-    box->thread = std::thread([title, style] {
-        MessageBoxW(NULL, L"Сохранить изменения в документе?", title.c_str(), style);
-    });
+    box->thread = CreateThread(NULL, 0, ShowBox, new Box(*box), 0, NULL);
     boxes_.push_back(std::move(box));
     ++figures_.boxes;
 }
@@ -244,47 +266,52 @@ void Soak::OpenProcessBox() {
     ++figures_.processBoxes;
 }
 
-// Once every button of a box is relabelled, it is answered with its first button and goes.
+// A box is answered, with its first button, once every button is relabelled, or after ten
+// seconds in vain; it is gone when its thread or its program has ended. Nothing here waits.
 void Soak::ServiceBoxes(bool finishing) {
     for (auto it = boxes_.begin(); it != boxes_.end();) {
         Box& box = **it;
-        HWND window = FindWindowW(L"#32770", box.title.c_str());
-        bool done = false;
-        if (window != NULL) {
-            std::vector<HWND> buttons;
-            for (HWND child = GetWindow(window, GW_CHILD); child;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                wchar_t name[16] = L"";
-                GetClassNameW(child, name, 16);
-                if (std::wstring(name) == L"Button") buttons.push_back(child);
-            }
-            bool relabelled = !buttons.empty();
-            for (HWND button : buttons) relabelled &= !IsStandardCaption(WindowText(button));
-            if (relabelled) figures_.relabelled += static_cast<int>(buttons.size());
-            const bool late = NowMs() - box.startedAt > 10000;
-            if (!relabelled && (late || finishing))
-                Fail("a message box's buttons kept their captions: " +
-                     std::string(box.title.begin(), box.title.end()));
-            if (relabelled || late || finishing) {
-                PostMessageW(window, WM_COMMAND,
-                             GetDlgCtrlID(buttons.empty() ? window : buttons[0]), 0);
-                done = true;
-            }
-        } else if (NowMs() - box.startedAt > 20000) {
-            Fail("a message box never showed");
-            done = true;
-        }
-        if (!done) {
-            ++it;
+        const HANDLE owner = box.thread != NULL ? box.thread : box.process;
+        if (WaitForSingleObject(owner, 0) == WAIT_OBJECT_0) {
+            CloseHandle(owner);
+            it = boxes_.erase(it);
             continue;
         }
-        if (box.thread.joinable()) box.thread.join();
-        if (box.process != NULL) {
-            if (support::WaitForExit(box.process, 5000) == STILL_ACTIVE)
-                Fail("a message box's program did not end when answered");
-            support::EndProcess(box.process);
+        const double now = NowMs();
+        if (now - box.startedAt > 60000) {
+            Fail("a message box would not close");
+            CloseHandle(owner);
+            it = boxes_.erase(it);
+            continue;
         }
-        it = boxes_.erase(it);
+        ++it;
+        if (box.answeredAt != 0) {
+            if (now - box.answeredAt > 2000) box.answeredAt = 0;  // answer again
+            continue;
+        }
+        HWND window = FindWindowW(L"#32770", box.title.c_str());
+        std::vector<HWND> buttons;
+        for (HWND child = window ? GetWindow(window, GW_CHILD) : NULL; child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t name[16] = L"";
+            GetClassNameW(child, name, 16);
+            if (std::wstring(name) == L"Button" && IsWindowVisible(child)) buttons.push_back(child);
+        }
+        if (buttons.empty()) continue;
+        if (box.seenAt == 0) box.seenAt = now;
+        if (box.seenAt > 0) {  // not judged yet
+            bool relabelled = true;
+            for (HWND button : buttons) relabelled &= !IsStandardCaption(WindowText(button));
+            if (relabelled)
+                figures_.relabelled += static_cast<int>(buttons.size());
+            else if (finishing || now - box.seenAt > 10000)
+                Fail("a message box's buttons kept their captions");
+            else
+                continue;
+            box.seenAt = -1;
+        }
+        PostMessageW(window, WM_COMMAND, GetDlgCtrlID(buttons[0]), 0);
+        box.answeredAt = now;
     }
 }
 
@@ -436,9 +463,14 @@ void Soak::RestartTray() {
 
 // Ends the faults in flight, so that the resources are measured at rest.
 void Soak::Quiesce() {
-    ServiceBoxes(true);
-    ServiceHelpers(true);
     const double start = NowMs();
+    while (!boxes_.empty() && NowMs() - start < 10000) {
+        ServiceBoxes(true);
+        support::PumpMessages();
+        Sleep(20);
+    }
+    if (!boxes_.empty()) Fail("message boxes would not close");
+    ServiceHelpers(true);
     support::WaitUntil([&] { return NowMs() - start > 2000; });
 }
 
@@ -458,15 +490,20 @@ int Soak::Run() {
 
     // Every fault, at its own pace; a warm-up round first, then the resources are measured.
     struct Activity {
+        const char* name;
         double everyMs;
         void (Soak::*act)();
         double next;
     };
     Activity activities[] = {
-        {300, &Soak::OpenBox, 0},          {4000, &Soak::OpenProcessBox, 0},
-        {2000, &Soak::RewriteRegistry, 0}, {8000, &Soak::StartSecondCopy, 0},
-        {20000, &Soak::OpenDialog, 0},     {30000, &Soak::AskQuestion, 0},
-        {15000, &Soak::RestartTray, 0},    {60000, &Soak::Remove, 0},
+        {"a message box", 300, &Soak::OpenBox, 0},
+        {"another program's box", 4000, &Soak::OpenProcessBox, 0},
+        {"a registry rewrite", 2000, &Soak::RewriteRegistry, 0},
+        {"a second start", 8000, &Soak::StartSecondCopy, 0},
+        {"the dialog", 20000, &Soak::OpenDialog, 0},
+        {"the exit question", 30000, &Soak::AskQuestion, 0},
+        {"a restart of the notification area", 15000, &Soak::RestartTray, 0},
+        {"a removal", 60000, &Soak::Remove, 0},
     };
     const double warmUpMs = std::min(60000.0, durationMs_ / 10);
     Resources first;
@@ -482,6 +519,10 @@ int Soak::Run() {
             if (Elapsed() >= a.next) {
                 (this->*a.act)();
                 a.next = Elapsed() + a.everyMs * (0.5 + Pick(100) / 100.0);
+                const int browsers = CountBrowsers();
+                if (browsers > browsers_)
+                    Fail("the web site was opened unasked, after " + std::string(a.name));
+                browsers_ = browsers;
             }
         if (Elapsed() >= nextHang) {
             // Some recover before the platform calls them hung, some after.
