@@ -62,13 +62,12 @@ protected:
     std::vector<HANDLE> helpers_;
 };
 
-std::wstring kMany = L" OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK OK";
 TEST_F(Faults, AHungProgramHoldsUpNeitherTheSweepsNorTheHotkeysNorTheMenu) {
     Start(L"nyyyyyy");
     SweepProbe probe;
     ASSERT_TRUE(probe.WaitForMore(2));
     // A program that stops answering with a window full of standard captions.
-    const DWORD kHangMs = 4000;
+    const DWORD kHangMs = 6000;
     std::wstring captions;
     for (int i = 0; i < 80; ++i) captions += i % 2 ? L" Cancel" : L" Да";
     Helper(L"hang \"Hung program\" OK " + std::to_wstring(kHangMs) + captions);

@@ -222,7 +222,7 @@ private:
 
     void OpenBox();
     void OpenProcessBox();
-    void ServiceBoxes(bool finishing);
+    void ServiceBoxes();
     void StartHelper(const std::wstring& mode, double hangMs, bool crowd);
     void ServiceHelpers(bool finishing);
     void RewriteRegistry();
@@ -268,7 +268,7 @@ void Soak::OpenProcessBox() {
 
 // A box is answered, with its first button, once every button is relabelled, or after ten
 // seconds in vain; it is gone when its thread or its program has ended. Nothing here waits.
-void Soak::ServiceBoxes(bool finishing) {
+void Soak::ServiceBoxes() {
     for (auto it = boxes_.begin(); it != boxes_.end();) {
         Box& box = **it;
         const HANDLE owner = box.thread != NULL ? box.thread : box.process;
@@ -304,7 +304,7 @@ void Soak::ServiceBoxes(bool finishing) {
             for (HWND button : buttons) relabelled &= !IsStandardCaption(WindowText(button));
             if (relabelled)
                 figures_.relabelled += static_cast<int>(buttons.size());
-            else if (finishing || now - box.seenAt > 10000)
+            else if (now - box.seenAt > 10000)
                 Fail("a message box's buttons kept their captions");
             else
                 continue;
@@ -461,17 +461,20 @@ void Soak::RestartTray() {
         Fail("the icon did not come back after a restart of the notification area");
 }
 
-// Ends the faults in flight, so that the resources are measured at rest.
+// Lets the faults in flight run their course, so that the resources are measured at rest;
+// whatever is still unfinished after half a minute has failed.
 void Soak::Quiesce() {
     const double start = NowMs();
-    while (!boxes_.empty() && NowMs() - start < 10000) {
-        ServiceBoxes(true);
+    while ((!boxes_.empty() || !helpers_.empty()) && NowMs() - start < 30000) {
+        ServiceBoxes();
+        ServiceHelpers(false);
         support::PumpMessages();
         Sleep(20);
     }
-    if (!boxes_.empty()) Fail("message boxes would not close");
+    if (!boxes_.empty()) Fail("message boxes stayed");
     ServiceHelpers(true);
-    support::WaitUntil([&] { return NowMs() - start > 2000; });
+    const double settled = NowMs();
+    support::WaitUntil([&] { return NowMs() - settled > 2000; });
 }
 
 int Soak::Run() {
@@ -540,7 +543,7 @@ int Soak::Run() {
             ++figures_.crowds;
             nextCrowd = Elapsed() + 120000 + Pick(60000);
         }
-        ServiceBoxes(false);
+        ServiceBoxes();
         ServiceHelpers(false);
         support::PumpMessages();
         Sleep(20);
