@@ -47,7 +47,9 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_COMMAND:
         case WM_NULL:
-        case WM_APP: Inbox.push_back({message, wParam, lParam}); return 0;
+        case WM_APP:
+            Inbox.push_back({message, wParam, lParam});
+            return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
