@@ -1,13 +1,17 @@
 # The README's commands. Each one installs what is missing first (see scripts/setup.sh).
 BUILD ?= build
+SOAK_MINUTES ?= 10
 
-.PHONY: run test build bench setup clean
+.PHONY: run test bench soak build setup clean
 
 run: build
 	@scripts/run.sh $(BUILD)
 
 test: build
 	@scripts/test.sh $(BUILD)
+
+soak: build
+	@scripts/soak.sh $(BUILD) $(SOAK_MINUTES)
 
 build: setup
 	@cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -29,4 +33,5 @@ setup:
 clean:
 	@scripts/wine-session.sh stop $(BUILD)/win32/wine-session 2>/dev/null || true
 	@scripts/wine-session.sh stop $(BUILD)/bench-session 2>/dev/null || true
+	@scripts/wine-session.sh stop $(BUILD)/soak-session 2>/dev/null || true
 	rm -rf $(BUILD)

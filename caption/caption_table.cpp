@@ -10,7 +10,7 @@ struct CaptionRow {
     const char* english;
     // A few bytes longer than a writer may fill, so that a text of exactly
     // kReplacementLimit bytes still ends in a terminator.
-    char replacement[kReplacementLimit + 4];
+    char replacement[kReplacementStorage];
 };
 
 // Row order is the identity of a row: registry value names and dialog controls follow it.

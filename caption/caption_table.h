@@ -7,6 +7,7 @@ namespace caption {
 enum {
     kRowCount = 12,
     kReplacementLimit = 20,  // bytes a writer may fill; a terminator always stands after them
+    kReplacementStorage = kReplacementLimit + 4,  // what a row holds; no writer goes past the limit
     kNoRow = -1,
 };
 

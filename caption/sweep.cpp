@@ -25,6 +25,11 @@ struct Texts {
 Texts SweepTexts;
 Texts EventTexts;
 
+// The thread whose button last let its relabel time out in this sweep. Its other buttons wait
+// for a later sweep: a program that has just stopped answering then costs one timeout per
+// sweep, not one per button, until the platform itself declares it hung.
+DWORD SilentThread;
+
 bool IsButton(HWND window, Texts& texts) {
     // Class names are ASCII by nature; the narrow call is exact for them on any code page.
     texts.narrow[0] = '\0';
@@ -41,14 +46,17 @@ const char* ReadText(HWND window, Texts& texts) {
     return texts.narrow;
 }
 
-void Relabel(HWND window, int row, Texts& texts) {
+// Returns whether the button took its text; when not, GetLastError tells whether it timed out.
+bool Relabel(HWND window, int row, Texts& texts) {
     codepage::ToWide(ReplacementText(row), texts.wide, kTextCapacity);
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
     // timeout keeps a hung owner from freezing the sweep (and with it the whole program).
     DWORD_PTR ignored;
-    if (SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
-                            SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored))
-        InvalidateRect(window, NULL, FALSE);
+    if (!SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
+                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored))
+        return false;
+    InvalidateRect(window, NULL, FALSE);
+    return true;
 }
 
 // The sweep reaches the descendants of top-level windows only, never a top-level window.
@@ -69,11 +77,17 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM) {
 
 }  // namespace
 
-void SweepWindows() { EnumWindows(VisitTopLevel, 0); }
+void SweepWindows() {
+    SilentThread = 0;
+    EnumWindows(VisitTopLevel, 0);
+}
 
 void ExamineButton(HWND window) {
     const int row = FindCaptionRow(ReadText(window, SweepTexts));
-    if (row != kNoRow) Relabel(window, row, SweepTexts);
+    if (row == kNoRow) return;
+    if (SilentThread != 0 && GetWindowThreadProcessId(window, NULL) == SilentThread) return;
+    if (!Relabel(window, row, SweepTexts) && GetLastError() == ERROR_TIMEOUT)
+        SilentThread = GetWindowThreadProcessId(window, NULL);
 }
 
 bool ExamineReportedWindow(HWND window) {

@@ -14,7 +14,7 @@ void ExamineButton(HWND window);
 
 // The step for a window the platform reports created, shown or renamed: the sweep's step if
 // the window is a button below a top-level window, except that a text which is itself a
-// replacement is left alone. Returns whether it relabelled the window.
+// replacement is left alone. Returns whether it set, or tried to set, a new text.
 bool ExamineReportedWindow(HWND window);
 
 }  // namespace caption

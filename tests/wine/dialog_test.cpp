@@ -2,7 +2,6 @@
 // the keys and the link do.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "program_support.h"
@@ -18,67 +17,17 @@ using namespace settings_support;
 using support::WaitUntil;
 using support::WindowText;
 
-const wchar_t kCaption[] = L"Настрой по своеу вкусу :)))";
 const wchar_t* const kRussian[12] = {L"Нет",     L"Отмена",    L"Да",         L"ОК",
                                      L"Стоп",    L"Повтор",    L"Пропустить", L"Открыть",
                                      L"Справка", L"Применить", L"Далее >",    L"< Назад"};
 
-BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
-    wchar_t name[16] = L"";
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) == L"#32770" && WindowText(window) == kCaption)
-        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> OpenDialogs() {
-    std::vector<HWND> found;
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// An edit field keeps its text to itself: another process has to ask it for the text.
-std::wstring Item(HWND dialog, int id) {
-    wchar_t text[256] = L"";
-    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-void SetItem(HWND dialog, int id, const std::wstring& text) {
-    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-bool IsChecked(HWND dialog, int id) {
-    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
 std::wstring Stored(const wchar_t* name) {
     return ReadRaw(HKEY_CURRENT_USER, kProductKey, name).Units().c_str();
 }
 
 class Dialog : public Program {
 protected:
-    // Opens a dialog with the hotkey and returns it once it is there.
-    HWND Open() {
-        const std::vector<HWND> before = OpenDialogs();
-        PressCtrlAlt(VK_F11);
-        HWND dialog = NULL;
-        WaitUntil([&] {
-            for (HWND open : OpenDialogs())
-                if (std::find(before.begin(), before.end(), open) == before.end()) dialog = open;
-            return dialog != NULL;
-        });
-        // Without a window manager Wine settles focus from X events a moment after a window
-        // shows; a click that lands meanwhile can lose its mouse capture and be dropped.
-        WaitUntil([&] { return GetForegroundWindow() == dialog; }, 2000);
-        Settle();
-        return dialog;
-    }
-    static void Settle() {
-        const double start = support::NowMs();
-        WaitUntil([&] { return support::NowMs() - start > 300; });
-    }
-    bool ClosesSoon(HWND dialog) {
-        return WaitUntil([&] { return !IsWindow(dialog); }, 5000);
-    }
+    static HWND Open() { return OpenSettingsWithHotkey(); }
     bool StaysOpen(HWND dialog) {
         const double start = support::NowMs();
         WaitUntil([&] { return support::NowMs() - start > 500; });

@@ -1,5 +1,9 @@
 #include "program_support.h"
 
+#include <algorithm>
+
+#include "caption/caption_table.h"
+#include "caption/codepage.h"
 #include "resources/resource.h"
 #include "settings_support.h"
 #include "support.h"
@@ -15,6 +19,12 @@ const wchar_t kTitle[] = L"Фильтруй базар !!!";
 const wchar_t kQuestion[] = L"Ты в натуре, хочешь избавиться от  меня ???";
 
 HWND MainWindow() { return FindWindowW(kClass, NULL); }
+bool IsStandardCaption(const std::wstring& text) {
+    char narrow[256];
+    codepage::FromWide(reinterpret_cast<const codepage::WideChar*>(text.c_str()), narrow, 256);
+    return caption::FindCaptionRow(narrow) != caption::kNoRow;
+}
+
 HWND Question() { return FindWindowW(L"#32770", kTitle); }
 
 bool ShellHasOurIcon() { return tray_support::ShellHasIcon(MainWindow(), ID_TRAY); }
@@ -36,6 +46,95 @@ void PressCtrlAlt(WORD key) {
         inputs[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(6, inputs, sizeof(INPUT));
+}
+
+namespace {
+
+const wchar_t kDialogCaption[] = L"Настрой по своеу вкусу :)))";
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770" && support::WindowText(window) == kDialogCaption)
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> OpenDialogs() {
+    std::vector<HWND> found;
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND OpenSettingsWithHotkey() {
+    const std::vector<HWND> before = OpenDialogs();
+    PressCtrlAlt(VK_F11);
+    HWND dialog = NULL;
+    WaitUntil([&] {
+        for (HWND open : OpenDialogs())
+            if (std::find(before.begin(), before.end(), open) == before.end()) dialog = open;
+        return dialog != NULL;
+    });
+    // Without a window manager Wine settles focus from X events a moment after a window
+    // shows; a click that lands meanwhile can lose its mouse capture and be dropped.
+    WaitUntil([&] { return GetForegroundWindow() == dialog; }, 2000);
+    const double start = support::NowMs();
+    WaitUntil([&] { return support::NowMs() - start > 300; });
+    return dialog;
+}
+
+bool ClosesSoon(HWND dialog) {
+    return WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+}
+
+std::wstring Item(HWND dialog, int id) {
+    wchar_t text[256] = L"";
+    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SetItem(HWND dialog, int id, const std::wstring& text) {
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool IsChecked(HWND dialog, int id) {
+    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+WindowCreations* WindowCreations::Instance;
+
+WindowCreations::WindowCreations() {
+    Instance = this;
+    hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, Record, 0, 0,
+                            WINEVENT_OUTOFCONTEXT);
+}
+
+WindowCreations::~WindowCreations() { UnhookWinEvent(hook_); }
+
+int WindowCreations::By(DWORD process) const {
+    support::PumpMessages();
+    int count = 0;
+    for (const Creation& creation : creations_) count += creation.process == process;
+    return count;
+}
+
+int WindowCreations::ByThread(DWORD thread) const {
+    support::PumpMessages();
+    int count = 0;
+    for (const Creation& creation : creations_) count += creation.thread == thread;
+    return count;
+}
+
+void CALLBACK WindowCreations::Record(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG,
+                                      DWORD thread, DWORD) {
+    if (object != OBJID_WINDOW || window == NULL) return;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    Instance->creations_.push_back({process, thread});
 }
 
 namespace {

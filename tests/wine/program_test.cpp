@@ -18,36 +18,6 @@ using namespace settings_support;
 using support::WaitUntil;
 using support::WindowText;
 
-// Windows that a process creates, seen through the platform's own notifications.
-class WindowCreations {
-public:
-    WindowCreations() {
-        Instance = this;
-        hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, Record, 0, 0,
-                                WINEVENT_OUTOFCONTEXT);
-    }
-    ~WindowCreations() { UnhookWinEvent(hook_); }
-    int By(DWORD process) const {
-        support::PumpMessages();
-        int count = 0;
-        for (DWORD creator : creators_) count += creator == process;
-        return count;
-    }
-
-private:
-    static void CALLBACK Record(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD,
-                                DWORD) {
-        if (object != OBJID_WINDOW || window == NULL) return;
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        Instance->creators_.push_back(process);
-    }
-    static WindowCreations* Instance;
-    HWINEVENTHOOK hook_;
-    std::vector<DWORD> creators_;
-};
-WindowCreations* WindowCreations::Instance;
-
 TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryAndShowsNothing) {
     StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"x", true);
     StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);

@@ -34,7 +34,7 @@ std::wstring BesideTests(const wchar_t* fileName) {
     return directory + fileName;
 }
 
-HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments) {
+HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments, DWORD* threadId) {
     std::wstring commandLine = L"\"" + BesideTests(fileName) + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -42,6 +42,7 @@ HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments) {
     if (!CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
                         &process))
         return NULL;
+    if (threadId != nullptr) *threadId = process.dwThreadId;
     CloseHandle(process.hThread);
     return process.hProcess;
 }
@@ -60,6 +61,38 @@ void EndProcess(HANDLE process) {
         WaitForSingleObject(process, 5000);
     }
     CloseHandle(process);
+}
+
+namespace {
+
+BOOL CALLBACK CollectButton(HWND window, LPARAM buttons) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"Button")
+        reinterpret_cast<std::vector<HWND>*>(buttons)->push_back(window);
+    return TRUE;
+}
+
+struct ProcessButtons {
+    DWORD process;
+    std::vector<HWND> buttons;
+};
+
+BOOL CALLBACK CollectButtonsOfProcess(HWND window, LPARAM found) {
+    ProcessButtons* wanted = reinterpret_cast<ProcessButtons*>(found);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == wanted->process)
+        EnumChildWindows(window, CollectButton, reinterpret_cast<LPARAM>(&wanted->buttons));
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> ButtonsOf(HANDLE process) {
+    ProcessButtons found = {GetProcessId(process), {}};
+    EnumWindows(CollectButtonsOfProcess, reinterpret_cast<LPARAM>(&found));
+    return found.buttons;
 }
 
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace support {
 
@@ -17,12 +18,17 @@ std::wstring WindowText(HWND window);
 // A file next to the test program: the built executable and the test helpers live there.
 std::wstring BesideTests(const wchar_t* fileName);
 
-// Starts a program of the build by file name with the given arguments.
-HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments);
+// Starts a program of the build by file name with the given arguments; gives the id of its
+// first thread too when asked.
+HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments,
+                    DWORD* threadId = nullptr);
 // Its exit code, or STILL_ACTIVE when it has not ended within the time.
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
 // Ends a helper that is still running and closes the handle.
 void EndProcess(HANDLE process);
+
+// Every window of class "Button" in the windows of a process.
+std::vector<HWND> ButtonsOf(HANDLE process);
 
 // The top-level window with this title, waiting for it to appear.
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 10000);

@@ -2,6 +2,7 @@
 #include "tray_support.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "support.h"
 
@@ -38,6 +39,15 @@ bool ShellHasIcon(HWND window, UINT id) {
     const DWORD code = support::WaitForExit(probe);
     support::EndProcess(probe);
     return code == 1;
+}
+
+void RestartNotificationArea(HWND owner, UINT id) {
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    icon.hWnd = owner;
+    icon.uID = id;
+    Shell_NotifyIconW(NIM_DELETE, &icon);
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 }
 
 // Wine's notification area is a top-level window with one child per icon. The tips live in

@@ -14,6 +14,10 @@ namespace tray_support {
 // Whether the shell holds an icon of this window and identifier, asked by another process.
 bool ShellHasIcon(HWND window, UINT id);
 
+// What a restarted notification area looks like to a program: it has forgotten the icon, and
+// it tells every top-level window with the registered message "TaskbarCreated".
+void RestartNotificationArea(HWND owner, UINT id);
+
 // An icon as the notification area shows it: a window of the shell's process, and the tip
 // its tooltip control holds for that window.
 struct ShellIcon {

@@ -1,8 +1,16 @@
 // A separate process with buttons for the tests to relabel.
 //   wine_helper msgbox TITLE              a Yes/No message box; exits with the answer
 //   wine_helper buttons TITLE TEXT...     a window with buttons 1, 2... with these texts
-//   wine_helper hang TITLE TEXT MS        a window with one button, then MS milliseconds
+//   wine_helper hang TITLE TEXT MS [TEXT...]
+//                                         a window with buttons, then MS milliseconds
 //                                         without pumping messages, then normal again
+//   wine_helper storm TITLE MS            for MS milliseconds creates and destroys windows
+//                                         with standard buttons as fast as it can, then keeps
+//                                         the last ones and shows TITLE; the host's user data
+//                                         holds the number of buttons it made
+//   wine_helper crowd TITLE COUNT         COUNT windows: hidden top-levels of 100 buttons each,
+//                                         one in ten with a standard caption (the controls
+//                                         11, 21... 91); TITLE once done
 //   wine_helper trayprobe WINDOW ID       exits with 1 when the shell holds a notification
 //                                         icon of that window (a number) and identifier, else 0
 //   wine_helper url ADDRESS               stands in for the web browser: records the address
@@ -12,19 +20,23 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <deque>
 
 namespace {
 
-HWND CreateHost(const wchar_t* title) {
+void RegisterHostClass() {
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"WineHelperHost";
     RegisterClassW(&windowClass);
+}
+
+HWND CreateHost(const wchar_t* title) {
     // Clear of the top-left corner, where Wine keeps its notification area.
     return CreateWindowExW(0, L"WineHelperHost", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 60,
-                           400, 150, NULL, NULL, windowClass.hInstance, NULL);
+                           400, 150, NULL, NULL, GetModuleHandleW(NULL), NULL);
 }
 
 // The buttons' control identifiers are 1, 2, 3... in the order of the texts.
@@ -51,6 +63,70 @@ void PumpFor(DWORD ms) {
         while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         Sleep(5);
     }
+}
+
+const wchar_t* const kStandard[] = {L"OK", L"Cancel", L"Да", L"Нет", L"&Help", L"Отмена", L"Retry"};
+const int kStandardCount = sizeof kStandard / sizeof kStandard[0];
+
+HWND CreateHidden(const wchar_t* title) {
+    return CreateWindowExW(0, L"WineHelperHost", title, WS_POPUP, 0, 0, 400, 300, NULL, NULL,
+                           GetModuleHandleW(NULL), NULL);
+}
+
+HWND AddChild(HWND parent, const wchar_t* text, int index) {
+    return CreateWindowExW(0, L"Button", text, WS_CHILD | BS_PUSHBUTTON, 0, 0, 60, 20, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + 1)),
+                           GetModuleHandleW(NULL), NULL);
+}
+
+// Hidden windows, made and destroyed as fast as the platform allows, while messages are still
+// answered between them, as a busy but healthy program does. The host's own children come and
+// go as well, so a sweep meets both vanishing top-levels and vanishing children.
+int Storm(const wchar_t* title, DWORD ms) {
+    HWND host = CreateHost(L"");
+    std::deque<HWND> topLevels, children;
+    LONG_PTR made = 0;
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < ms) {
+        HWND top = CreateHidden(L"storm");
+        for (int i = 0; i < 8; ++i) AddChild(top, kStandard[made++ % kStandardCount], i);
+        topLevels.push_back(top);
+        if (topLevels.size() > 6) {
+            DestroyWindow(topLevels.front());
+            topLevels.pop_front();
+        }
+        children.push_back(AddChild(host, kStandard[made++ % kStandardCount], 0));
+        if (children.size() > 20) {
+            DestroyWindow(children.front());
+            children.pop_front();
+        }
+        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    SetWindowLongPtrW(host, GWLP_USERDATA, made);
+    SetWindowTextW(host, title);
+    return Pump(host);
+}
+
+// A crowded desktop: the sweep has to read every one of these buttons on every tick.
+int Crowd(const wchar_t* title, int count) {
+    HWND first = CreateHidden(L"");
+    HWND top = first;
+    wchar_t text[32];
+    for (int i = 1; i < count; ++i) {
+        if (i % 100 == 0) {
+            top = CreateHidden(L"crowd");
+            continue;
+        }
+        if (i % 10 == 0) {
+            AddChild(top, kStandard[(i / 10) % kStandardCount], i % 100);
+        } else {
+            swprintf(text, 32, L"Кнопка %d", i);
+            AddChild(top, text, i % 100);
+        }
+    }
+    SetWindowTextW(first, title);
+    return Pump(first);
 }
 
 // The shell modifies only an icon it holds: an empty modification tells whether it is there,
@@ -88,6 +164,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (wcscmp(mode, L"msgbox") == 0)
         return MessageBoxW(NULL, L"Сохранить изменения в документе?", title, MB_YESNO);
 
+    RegisterHostClass();
+    if (wcscmp(mode, L"storm") == 0 && count >= 4) return Storm(title, _wtoi(args[3]));
+    if (wcscmp(mode, L"crowd") == 0 && count >= 4) return Crowd(title, _wtoi(args[3]));
+
     const bool hang = wcscmp(mode, L"hang") == 0 && count >= 5;
     // A hanging helper shows its title only once it has stopped pumping, so that a test
     // that finds the title knows the helper no longer answers.
@@ -97,8 +177,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         return Pump(host);
     }
     if (hang) {
-        AddButton(host, args[3], 0);
+        // The captions come once it has stopped pumping, so that a running program cannot
+        // have relabelled them before the hang.
+        AddButton(host, L"", 0);
+        for (int i = 5; i < count; ++i) AddButton(host, L"", i - 4);
         PumpFor(100);
+        SetWindowTextW(GetDlgItem(host, 1), args[3]);
+        for (int i = 5; i < count; ++i) SetWindowTextW(GetDlgItem(host, i - 3), args[i]);
         SetWindowTextW(host, title);
         Sleep(static_cast<DWORD>(_wtoi(args[4])));
         return Pump(host);

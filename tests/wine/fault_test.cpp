@@ -1,0 +1,322 @@
+// The real program under faults that other programs and the machine inflict on it: programs
+// that stop answering, windows that vanish mid-sweep, a notification area that goes away,
+// removal and second starts while it runs, and a crowded desktop.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "program_support.h"
+#include "resources/resource.h"
+#include "settings_support.h"
+#include "support.h"
+#include "sweep_probe.h"
+#include "tray_support.h"
+
+namespace {
+
+using namespace program_support;
+using namespace settings_support;
+using support::NowMs;
+using support::WaitUntil;
+using support::WindowText;
+
+bool IsDefaultReplacement(const std::wstring& text) {
+    for (const Row& row : kDefaults)
+        if (text == row.units) return true;
+    return false;
+}
+
+class Faults : public Program {
+protected:
+    void TearDown() override {
+        for (HANDLE helper : helpers_) support::EndProcess(helper);
+        Program::TearDown();
+    }
+    HANDLE Helper(const std::wstring& arguments) {
+        helpers_.push_back(support::StartProgram(L"wine_helper.exe", arguments));
+        return helpers_.back();
+    }
+    // Ends the program as the user's session would, with WM_CLOSE.
+    void EndProgram() {
+        if (HWND window = MainWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
+        support::WaitForExit(program_);
+        support::EndProcess(program_);
+        program_ = NULL;
+    }
+    bool Alive() const { return WaitForSingleObject(program_, 0) == WAIT_TIMEOUT; }
+    // Asks the exit question with the hotkey, answers No, and gives the time to the question.
+    double ExitQuestionAnsweredNo() {
+        const double start = NowMs();
+        HWND box = AskToExitWithHotkey();
+        const double answered = NowMs() - start;
+        if (box == NULL) return -1;
+        PostMessageW(GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
+        WaitUntil([] { return Question() == NULL; });
+        return answered;
+    }
+
+    std::vector<HANDLE> helpers_;
+};
+
+TEST_F(Faults, AHungProgramHoldsUpNeitherTheSweepsNorTheHotkeysNorTheMenu) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(probe.WaitForMore(2));
+    // A program that stops answering with a window full of standard captions.
+    const DWORD kHangMs = 6000;
+    std::wstring captions;
+    for (int i = 0; i < 80; ++i) captions += i % 2 ? L" Cancel" : L" Да";
+    Helper(L"hang \"Hung program\" OK " + std::to_wstring(kHangMs) + captions);
+    HWND hung = support::WaitForWindow(L"Hung program");
+    ASSERT_NE(nullptr, hung);
+    const double hungAt = NowMs();
+    HWND hungOk = GetDlgItem(hung, 1);
+    probe.Restart();
+
+    // The sweeps go on around it: another program's box is relabelled.
+    Helper(L"msgbox \"Box beside a hung program\"");
+    HWND box = support::WaitForWindow(L"Box beside a hung program");
+    ASSERT_NE(nullptr, box);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(box, IDYES)) == L"Пофиг"; }));
+    // The exit hotkey and the tray menu answer.
+    const double question = ExitQuestionAnsweredNo();
+    EXPECT_GE(question, 0);
+    HWND icon = tray_support::ShellIconWithTip(kTitle);
+    ASSERT_NE(nullptr, icon);
+    support::ClickAt(tray_support::CentreOf(icon));
+    EXPECT_TRUE(WaitUntil([] { return tray_support::OpenPopupMenu() != NULL; }));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([] { return tray_support::OpenPopupMenu() == NULL; }));
+    // A moment per hung program, not per button: it has eighty.
+    const double hungGap = probe.LongestGapMs();
+    EXPECT_LT(hungGap, 1000.0);
+
+    // All of that while the program still hung: its button kept its caption.
+    ASSERT_LT(NowMs() - hungAt, kHangMs - 500.0) << "the hang ended before the checks did";
+    EXPECT_EQ(L"OK", WindowText(hungOk));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(hungOk) == L"В натуре"; }, kHangMs + 5000));
+    const double recovered = NowMs() - hungAt - kHangMs;
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(hung, 81)) == L"Н&ефиг"; }));
+    printf(
+        "while a program hung: exit question after %.0f ms, longest gap between sweeps "
+        "%.0f ms; its buttons relabelled %.0f ms after it answered again\n",
+        question, hungGap, recovered);
+}
+
+TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRelabelled) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(probe.WaitForMore(2));
+    probe.Restart();
+    HANDLE storm = Helper(L"storm \"Storm over\" 4000");
+    HWND host = support::WaitForWindow(L"Storm over", 30000);
+    ASSERT_NE(nullptr, host);
+    const double over = NowMs();
+    const int stormSweeps = probe.Relabels();
+    const double stormGap = probe.LongestGapMs();
+    ASSERT_TRUE(Alive());
+
+    const std::vector<HWND> survivors = support::ButtonsOf(storm);
+    EXPECT_GE(survivors.size(), 60u);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (HWND button : survivors)
+                if (IsStandardCaption(WindowText(button))) return false;
+            return true;
+        },
+        3000));
+    const double relabelled = NowMs() - over;
+    for (HWND button : survivors) EXPECT_TRUE(IsDefaultReplacement(WindowText(button)));
+    // The sweeps never stopped, and the program still answers.
+    EXPECT_GE(stormSweeps, 4);
+    EXPECT_GE(ExitQuestionAnsweredNo(), 0);
+    printf(
+        "a storm of %d buttons: %d sweeps meanwhile, longest gap %.0f ms; %zu survivors "
+        "relabelled %.0f ms after it\n",
+        static_cast<int>(GetWindowLongPtrW(host, GWLP_USERDATA)), stormSweeps, stormGap,
+        survivors.size(), relabelled);
+}
+
+TEST_F(Faults, IconsLostWithTheNotificationAreaComeBackUnlessSwitchedOff) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(ShellHasOurIcon());
+    tray_support::RestartNotificationArea(MainWindow(), ID_TRAY);
+    EXPECT_TRUE(WaitUntil([] { return ShellHasOurIcon(); }));
+
+    HWND dialog = OpenSettingsWithHotkey();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_SHOW_TRAY);
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    ASSERT_FALSE(ShellHasOurIcon());
+    tray_support::RestartNotificationArea(MainWindow(), ID_TRAY);
+    // Timer messages come after every posted one: two sweeps later the news has been read.
+    ASSERT_TRUE(probe.WaitForMore(2));
+    EXPECT_FALSE(ShellHasOurIcon());
+
+    // Never shown at all: the same.
+    EndProgram();
+    Start(L"nnyyyyy");
+    ASSERT_FALSE(ShellHasOurIcon());
+    tray_support::RestartNotificationArea(MainWindow(), ID_TRAY);
+    ASSERT_TRUE(probe.WaitForMore(2));
+    EXPECT_FALSE(ShellHasOurIcon());
+}
+
+TEST_F(Faults, TheProgramOutlivesTheNotificationAreasHost) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(ShellHasOurIcon());
+    // Wine's notification area lives in the process that holds the desktop: once it is gone,
+    // it comes back only with a new desktop, after every program has ended.
+    DWORD host = 0;
+    GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", NULL), &host);
+    ASSERT_NE(0u, host);
+    HANDLE shell = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, host);
+    ASSERT_NE(nullptr, shell);
+    TerminateProcess(shell, 1);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(shell, 10000));
+    CloseHandle(shell);
+    ASSERT_EQ(nullptr, FindWindowW(L"Shell_TrayWnd", NULL));
+
+    // Adding the icon now fails quietly, and everything else goes on.
+    HWND dialog = OpenSettingsWithHotkey();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    EXPECT_TRUE(probe.WaitForMore(3));
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, support::WaitForExit(program_));
+}
+
+TEST_F(Faults, RemovalWhileItRunsKeepsItsTextsAndItsNextLoadWritesThemAllBack) {
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"Спасите", true);
+    Start(L"nyyyyyy");
+    HANDLE removal = support::StartProgram(L"vorkalun.exe", L"/c");
+    EXPECT_EQ(1u, support::WaitForExit(removal));
+    support::EndProcess(removal);
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+
+    Helper(L"buttons \"After the removal\" Help OK");
+    HWND host = support::WaitForWindow(L"After the removal");
+    ASSERT_NE(nullptr, host);
+    ASSERT_TRUE(WaitUntil([&] { return GetDlgItem(host, 2) != NULL; }));
+    EXPECT_TRUE(WaitUntil([&] {
+        return WindowText(GetDlgItem(host, 1)) == L"Спасите" &&
+               WindowText(GetDlgItem(host, 2)) == L"В натуре";
+    }));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+
+    // Opening the dialog loads the settings, and the load writes back what is missing.
+    HWND dialog = OpenSettingsWithHotkey();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDC_TABLE_CANCEL);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    for (const Row& row : kDefaults) {
+        const std::wstring expected = row.name == std::wstring(L"Help") ? L"Спасите" : row.units;
+        EXPECT_TRUE(HoldsText(ReadRaw(HKEY_CURRENT_USER, kProductKey, row.name), expected))
+            << row.name;
+    }
+    EXPECT_EQ(std::wstring(L"nyyyyyy\0", 8),
+              ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options").Units());
+}
+
+TEST_F(Faults, StartsInARowWhileItRunsEachEndAtOnceChangingNothing) {
+    WindowCreations creations;
+    Start(L"nyyyyyy");
+    ASSERT_GT(creations.By(GetProcessId(program_)), 0);  // the watch does see windows made
+    ASSERT_TRUE(ShellHasOurIcon());
+    HWND window = MainWindow();
+    // A copy that loaded the settings would write the missing value back.
+    DeleteValue(HKEY_CURRENT_USER, kProductKey, L"Help");
+    std::vector<RawValue> before;
+    for (const Row& row : kDefaults)
+        before.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, row.name));
+    before.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options"));
+
+    double slowest = 0;
+    for (int start = 2; start <= 10; ++start) {
+        DWORD thread = 0;
+        const double begun = NowMs();
+        HANDLE copy = support::StartProgram(L"vorkalun.exe", L"", &thread);
+        EXPECT_EQ(0u, support::WaitForExit(copy)) << start;
+        slowest = std::max(slowest, NowMs() - begun);
+        support::EndProcess(copy);
+        EXPECT_EQ(0, creations.ByThread(thread)) << start;
+    }
+
+    std::vector<RawValue> after;
+    for (const Row& row : kDefaults)
+        after.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, row.name));
+    after.push_back(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options"));
+    EXPECT_TRUE(before == after);
+    EXPECT_EQ(window, FindWindowW(kClass, NULL));
+    EXPECT_EQ(nullptr, FindWindowExW(NULL, window, kClass, NULL));
+    EXPECT_TRUE(Alive());
+    EXPECT_TRUE(ShellHasOurIcon());
+    // The hotkeys are still the first copy's.
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    DWORD asker = 0;
+    GetWindowThreadProcessId(box, &asker);
+    EXPECT_EQ(GetProcessId(program_), asker);
+    printf("nine more starts: the slowest ended after %.0f ms\n", slowest);
+}
+
+TEST_F(Faults, ADesktopOfTenThousandWindowsIsSweptWholeAndTheExitHotkeyStillAnswers) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    HANDLE crowds[] = {Helper(L"crowd \"First crowd\" 5000"),
+                       Helper(L"crowd \"Second crowd\" 5000")};
+    ASSERT_NE(nullptr, support::WaitForWindow(L"First crowd", 60000));
+    ASSERT_NE(nullptr, support::WaitForWindow(L"Second crowd", 60000));
+    const double crowded = NowMs();
+    std::vector<HWND> standard, others;
+    for (HANDLE crowd : crowds)
+        for (HWND button : support::ButtonsOf(crowd))
+            (GetDlgCtrlID(button) % 10 == 1 ? standard : others).push_back(button);
+    ASSERT_EQ(900u, standard.size());
+    ASSERT_EQ(9900u, others.size() + standard.size());  // and 100 top-levels
+
+    // Nothing lost: every standard button gets its text, and no other button is touched.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (HWND button : standard)
+                if (!IsDefaultReplacement(WindowText(button))) return false;
+            return true;
+        },
+        60000));
+    const double relabelled = NowMs() - crowded;
+    for (HWND button : others) EXPECT_EQ(0u, WindowText(button).find(L"Кнопка "));
+    // Every sweep completes: they keep coming.
+    probe.Restart();
+    EXPECT_TRUE(probe.WaitForMore(5, 60000));
+    const double sweepGap = probe.LongestGapMs();
+
+    // Asked twice, the exit question comes each time, and Yes still ends the program.
+    const double first = ExitQuestionAnsweredNo();
+    const double second = ExitQuestionAnsweredNo();
+    EXPECT_GE(first, 0);
+    EXPECT_GE(second, 0);
+    const double start = NowMs();
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    const double third = NowMs() - start;
+    PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, support::WaitForExit(program_, 30000));
+    const double slowest = std::max(first, std::max(second, third));
+    EXPECT_LT(slowest, 10000.0);
+    printf(
+        "10,000 windows: 900 standard buttons relabelled %.0f ms after they were all there; "
+        "longest gap between sweeps %.0f ms; exit question after %.0f, %.0f and %.0f ms\n",
+        relabelled, sweepGap, first, second, third);
+}
+
+}  // namespace
