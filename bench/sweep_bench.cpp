@@ -9,7 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <cwchar>
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
@@ -19,16 +19,16 @@ namespace {
 
 enum { kTextCapacity = 256, kMaxStandard = 4096 };
 
-// The same calls, in the same variants, as the sweep: narrow class names, wide button texts.
-char ClassName[kTextCapacity];
+// The same calls, in the same variants, as the sweep: wide class names and button texts.
+WCHAR ClassName[kTextCapacity];
 WCHAR Text[kTextCapacity];
 
-bool IsButtonClass(const char* name) {
-    return strcmp(name, "Button") == 0 || strcmp(name, "BorIdeBtn") == 0;
+bool IsButtonClass(const WCHAR* name) {
+    return wcscmp(name, L"Button") == 0 || wcscmp(name, L"BorIdeBtn") == 0;
 }
 
 BOOL CALLBACK FloorDescendant(HWND window, LPARAM) {
-    GetClassNameA(window, ClassName, kTextCapacity);
+    GetClassNameW(window, ClassName, kTextCapacity);
     if (IsButtonClass(ClassName)) GetWindowTextW(window, Text, kTextCapacity);
     return TRUE;
 }
@@ -52,7 +52,7 @@ int ButtonCount;
 
 BOOL CALLBACK CensusDescendant(HWND window, LPARAM) {
     ++WindowCount;
-    GetClassNameA(window, ClassName, kTextCapacity);
+    GetClassNameW(window, ClassName, kTextCapacity);
     if (!IsButtonClass(ClassName)) return TRUE;
     ++ButtonCount;
     if (StandardCount == kMaxStandard) return TRUE;

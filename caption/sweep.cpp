@@ -25,36 +25,50 @@ struct Texts {
 Texts SweepTexts;
 Texts EventTexts;
 
-// The thread whose button last let its relabel time out in this sweep. Its other buttons wait
-// for a later sweep: a program that has just stopped answering then costs one timeout per
-// sweep, not one per button, until the platform itself declares it hung.
+// The thread whose button last let its relabel time out since this sweep began. Its other
+// buttons wait for the next sweep, the reported ones too: a program that has just stopped
+// answering, or is too busy to, then costs a timeout or two per tick, not one per button,
+// until the platform itself declares it hung.
 DWORD SilentThread;
 
-bool IsButton(HWND window, Texts& texts) {
-    // Class names are ASCII by nature; the narrow call is exact for them on any code page.
-    texts.narrow[0] = '\0';
-    GetClassNameA(window, texts.narrow, kTextCapacity);
-    return CompareCaptions(texts.narrow, "Button") || CompareCaptions(texts.narrow, "BorIdeBtn");
-}
-
-// Read wide and narrowed to 1251 here: an ANSI read would go through the machine's own code
-// page and lose the Russian captions on a non-Cyrillic Windows.
-const char* ReadText(HWND window, Texts& texts) {
-    texts.wide[0] = 0;
-    GetWindowTextW(window, texts.wide, kTextCapacity);
+// Texts are read wide and narrowed to 1251 here. A narrow read would go through the machine's
+// own code page, which loses the Russian captions on a non-Cyrillic Windows and turns letters
+// it lacks into look-alikes: a class named in full-width letters would read "Button".
+const char* Narrowed(Texts& texts) {
     codepage::FromWide(texts.wide, texts.narrow, kTextCapacity);
     return texts.narrow;
 }
 
-// Returns whether the button took its text; when not, GetLastError tells whether it timed out.
+bool IsButton(HWND window, Texts& texts) {
+    texts.wide[0] = 0;
+    GetClassNameW(window, texts.wide, kTextCapacity);
+    const char* name = Narrowed(texts);
+    return CompareCaptions(name, "Button") || CompareCaptions(name, "BorIdeBtn");
+}
+
+const char* ReadText(HWND window, Texts& texts) {
+    texts.wide[0] = 0;
+    GetWindowTextW(window, texts.wide, kTextCapacity);
+    return Narrowed(texts);
+}
+
+bool IsSilent(HWND window) {
+    return SilentThread != 0 && GetWindowThreadProcessId(window, NULL) == SilentThread;
+}
+
+// Returns whether the text was sent: a button of a silent program is left for later.
 bool Relabel(HWND window, int row, Texts& texts) {
+    if (IsSilent(window)) return false;
     codepage::ToWide(ReplacementText(row), texts.wide, kTextCapacity);
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
-    // timeout keeps a hung owner from freezing the sweep (and with it the whole program).
+    // timeout keeps a busy or hung owner from freezing the program.
     DWORD_PTR ignored;
     if (!SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
-                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored))
-        return false;
+                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored) &&
+        GetLastError() == ERROR_TIMEOUT)
+        SilentThread = GetWindowThreadProcessId(window, NULL);
+    // Invalidated even when the wait ran out: the text still arrives once the owner answers,
+    // and a button that does not repaint itself for it then shows it all the same.
     InvalidateRect(window, NULL, FALSE);
     return true;
 }
@@ -84,10 +98,7 @@ void SweepWindows() {
 
 void ExamineButton(HWND window) {
     const int row = FindCaptionRow(ReadText(window, SweepTexts));
-    if (row == kNoRow) return;
-    if (SilentThread != 0 && GetWindowThreadProcessId(window, NULL) == SilentThread) return;
-    if (!Relabel(window, row, SweepTexts) && GetLastError() == ERROR_TIMEOUT)
-        SilentThread = GetWindowThreadProcessId(window, NULL);
+    if (row != kNoRow) Relabel(window, row, SweepTexts);
 }
 
 bool ExamineReportedWindow(HWND window) {
@@ -97,9 +108,7 @@ bool ExamineReportedWindow(HWND window) {
     // left to the sweep, so that no change of ours can set a text again at once.
     if (IsReplacementText(text)) return false;
     const int row = FindCaptionRow(text);
-    if (row == kNoRow) return false;
-    Relabel(window, row, EventTexts);
-    return true;
+    return row != kNoRow && Relabel(window, row, EventTexts);
 }
 
 }  // namespace caption

@@ -107,6 +107,40 @@ TEST_F(Faults, AHungProgramHoldsUpNeitherTheSweepsNorTheHotkeysNorTheMenu) {
         question, hungGap, recovered);
 }
 
+TEST_F(Faults, AProgramBusyMakingButtonsHoldsUpNeitherTheSweepsNorTheHotkeys) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(probe.WaitForMore(2));
+    // Every button it makes is reported at once, and none can take its text before it is done.
+    const DWORD kBusyMs = 4000;
+    HANDLE busy = Helper(L"busy \"Busy program\" " + std::to_wstring(kBusyMs));
+    ASSERT_NE(nullptr, support::WaitForWindow(L"Busy program"));
+    const double busyAt = NowMs();
+    probe.Restart();
+    WaitUntil([&] { return NowMs() - busyAt > 1500; });
+    const double question = ExitQuestionAnsweredNo();
+    EXPECT_GE(question, 0);
+    const double busyGap = probe.LongestGapMs();
+    ASSERT_LT(NowMs() - busyAt, kBusyMs - 500.0) << "the program was done before the checks";
+    EXPECT_LT(busyGap, 1000.0);
+    EXPECT_LT(question, 1000.0);
+
+    // Once it answers again, what it made is relabelled.
+    std::vector<HWND> made;
+    WaitUntil([&] { return (made = support::ButtonsOf(busy)).size() > 100; }, kBusyMs + 5000);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (HWND button : support::ButtonsOf(busy))
+                if (!IsDefaultReplacement(WindowText(button))) return false;
+            return true;
+        },
+        kBusyMs + 5000));
+    printf(
+        "while a program made %zu buttons without answering: exit question after %.0f ms, "
+        "longest gap between sweeps %.0f ms\n",
+        made.size(), question, busyGap);
+}
+
 TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRelabelled) {
     Start(L"nyyyyyy");
     SweepProbe probe;

@@ -11,6 +11,10 @@ namespace {
 
 using support::WindowText;
 
+// Looks like "Button" to the narrow call of a Western Windows, which finds the nearest letters
+// its code page has; it is another class all the same.
+const wchar_t kFullWidthButton[] = L"\xFF22\xFF55\xFF54\xFF54\xFF4F\xFF4E";
+
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -28,6 +32,7 @@ protected:
     void SetUp() override {
         RegisterTestClass(L"SweepTestHost");
         RegisterTestClass(L"BorIdeBtn");
+        RegisterTestClass(kFullWidthButton);
         host_ = CreateTopLevel(L"Sweep test", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     }
     void TearDown() override {
@@ -78,6 +83,7 @@ const Expectation kOneSweep[] = {
     {L"BorIdeBtn", L"Yes", 0, L"Пофиг"},
     {L"Static", L"OK", 0, L"OK"},
     {L"Edit", L"Cancel", 0, L"Cancel"},
+    {kFullWidthButton, L"OK", 0, L"OK"},
 };
 
 TEST_F(Sweep, RelabelsEveryStandardButtonOfItsOwnWindows) {
@@ -164,6 +170,8 @@ TEST_F(Sweep, AHungProgramDoesNotHoldTheSweep) {
     ASSERT_NE(nullptr, hung);
     HWND hungOk = FindWindowExW(hung, NULL, L"Button", NULL);
     ASSERT_EQ(L"OK", WindowText(hungOk));
+    RECT dirty;
+    ASSERT_FALSE(GetUpdateRect(hungOk, &dirty, FALSE));
     HWND ours = Child(L"Button", L"Cancel");
 
     const double start = support::NowMs();
@@ -172,6 +180,9 @@ TEST_F(Sweep, AHungProgramDoesNotHoldTheSweep) {
 
     EXPECT_LT(elapsed, 1000.0);
     EXPECT_EQ(L"Н&ефиг", WindowText(ours));
+    // Its new text waits for it to answer, and so does the repaint that shows it.
+    EXPECT_EQ(L"OK", WindowText(hungOk));
+    EXPECT_TRUE(GetUpdateRect(hungOk, &dirty, FALSE));
     support::EndProcess(helper);
 }
 

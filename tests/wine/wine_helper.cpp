@@ -8,6 +8,9 @@
 //                                         with standard buttons as fast as it can, then keeps
 //                                         the last ones and shows TITLE; the host's user data
 //                                         holds the number of buttons it made
+//   wine_helper busy TITLE MS             shows TITLE, then for MS milliseconds adds buttons
+//                                         with standard captions one after another without
+//                                         pumping messages, then normal again
 //   wine_helper crowd TITLE COUNT         COUNT windows: hidden top-levels of 100 buttons each,
 //                                         one in ten with a standard caption (the controls
 //                                         11, 21... 91); TITLE once done
@@ -108,6 +111,19 @@ int Storm(const wchar_t* title, DWORD ms) {
     return Pump(host);
 }
 
+// A program busy building a large window: it makes button after button and answers no message
+// until it is done.
+int Busy(const wchar_t* title, DWORD ms) {
+    HWND host = CreateHost(title);
+    PumpFor(100);
+    const DWORD start = GetTickCount();
+    for (int made = 0; GetTickCount() - start < ms; ++made) {
+        AddChild(host, kStandard[made % kStandardCount], made);
+        Sleep(5);
+    }
+    return Pump(host);
+}
+
 // A crowded desktop: the sweep has to read every one of these buttons on every tick.
 int Crowd(const wchar_t* title, int count) {
     HWND first = CreateHidden(L"");
@@ -166,6 +182,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
 
     RegisterHostClass();
     if (wcscmp(mode, L"storm") == 0 && count >= 4) return Storm(title, _wtoi(args[3]));
+    if (wcscmp(mode, L"busy") == 0 && count >= 4) return Busy(title, _wtoi(args[3]));
     if (wcscmp(mode, L"crowd") == 0 && count >= 4) return Crowd(title, _wtoi(args[3]));
 
     const bool hang = wcscmp(mode, L"hang") == 0 && count >= 5;
