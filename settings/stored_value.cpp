@@ -35,6 +35,8 @@ int AutostartCommand(const codepage::WideChar* path, int length, codepage::WideC
     bool spaced = false;
     for (int i = 0; i < length; ++i)
         if (path[i] == ' ') spaced = true;
+    // Quotes that would make the entry too long to read back would lose it instead.
+    if (length + 2 > kRunReadLimit) spaced = false;
 
     int written = 0;
     if (spaced) out[written++] = '"';

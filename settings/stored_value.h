@@ -30,7 +30,8 @@ int TextLength(const char* bytes, int count);
 bool IsOptionsAccepted(const char* bytes, int count);
 
 // The command line of the autostart entry: the program's path, in double quotes when it holds
-// a space, so that Windows cannot take a prefix of it for another program (C:\Program.exe).
+// a space, so that Windows cannot take a prefix of it for another program (C:\Program.exe);
+// bare when the quotes would take it past kRunReadLimit, where the entry would read as absent.
 // `out` holds length + 3 units; it is terminated. Returns the length written.
 int AutostartCommand(const codepage::WideChar* path, int length, codepage::WideChar* out);
 

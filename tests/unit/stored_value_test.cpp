@@ -130,4 +130,18 @@ TEST(AutostartCommand, QuotesAPathThatHoldsASpace) {
     }
 }
 
+TEST(AutostartCommand, QuotesOnlyWhileTheEntryStillReadsBack) {
+    // The longest path the program takes is 255 characters; quoted it would be 257.
+    for (int length = 250; length <= 255; ++length) {
+        std::u16string path = u"C:\\Program Files\\";
+        path.resize(length - 4, u'x');
+        path += u".exe";
+        std::unique_ptr<WideChar[]> out(new WideChar[length + 3]);
+        const int written = settings::AutostartCommand(path.data(), length, out.get());
+        EXPECT_LE(written, settings::kRunReadLimit) << length;
+        EXPECT_EQ(written == length + 2, out[0] == u'"') << length;
+        EXPECT_EQ(length <= settings::kRunReadLimit - 2, out[0] == u'"') << length;
+    }
+}
+
 }  // namespace
