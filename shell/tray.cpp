@@ -50,7 +50,7 @@ void RemoveTrayIcon() {
 
 void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     if (wParam != ID_TRAY || lParam != WM_LBUTTONDOWN) return;
-    POINT point;
+    POINT point = {};
     GetCursorPos(&point);
     // Unless the owner is the foreground window, the menu stays open when the user clicks
     // elsewhere; and the message posted after it lets the next menu open and close properly.
