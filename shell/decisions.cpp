@@ -17,7 +17,7 @@ TickAction CountDownTick(unsigned* countdown) {
     return *countdown == 0 ? kTickHideLogo : kTickSweep;
 }
 
-Command CommandFor(unsigned long wParam) {
+Command CommandFor(std::uintptr_t wParam) {
     switch (wParam) {
         case ID_SETTINGS: return kCommandSettings;
         case ID_EXIT: return kCommandExit;

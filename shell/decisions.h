@@ -2,6 +2,8 @@
 // countdown and the command dispatch.
 #pragma once
 
+#include <cstdint>
+
 #include "caption/codepage.h"
 
 namespace shell {
@@ -20,7 +22,8 @@ TickAction CountDownTick(unsigned* countdown);
 
 enum Command { kCommandNone, kCommandSettings, kCommandExit, kCommandSite };
 
-// Menu items and hotkeys carry the same identifiers; the whole 32-bit value must match.
-Command CommandFor(unsigned long wParam);
+// Menu items and hotkeys carry the same identifiers; the whole wParam must match, all 64 bits
+// of it in a 64-bit build (where a long has 32).
+Command CommandFor(std::uintptr_t wParam);
 
 }  // namespace shell

@@ -56,6 +56,9 @@ TEST(CommandFor, MatchesTheWholeValue) {
     EXPECT_EQ(shell::kCommandNone, shell::CommandFor(2));              // IDCANCEL
     EXPECT_EQ(shell::kCommandNone, shell::CommandFor(0x10000 | 512));  // a notification code above
     EXPECT_EQ(shell::kCommandNone, shell::CommandFor(768));
+    if (sizeof(std::uintptr_t) > 4) {  // bits a 32-bit type would drop
+        EXPECT_EQ(shell::kCommandNone, shell::CommandFor(std::uintptr_t{1} << 32 | 512));
+    }
 }
 
 }  // namespace
