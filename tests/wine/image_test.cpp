@@ -15,7 +15,7 @@ namespace {
 class Image : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::ifstream file(support::BesideTests(L"vorkalun.exe").c_str(), std::ios::binary);
+        std::ifstream file(support::ShippedProgram().c_str(), std::ios::binary);
         ASSERT_TRUE(file.good());
         bytes_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         ASSERT_GT(bytes_.size(), sizeof(IMAGE_DOS_HEADER));

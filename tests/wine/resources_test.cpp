@@ -38,8 +38,9 @@ struct GroupDirectory {
 class Resources : public ::testing::Test {
 protected:
     void SetUp() override {
-        module_ = LoadLibraryExW(support::BesideTests(L"vorkalun.exe").c_str(), NULL,
-                                 LOAD_LIBRARY_AS_DATAFILE);
+        // As an image resource, so that a 64-bit test can read the 32-bit file as well.
+        module_ = LoadLibraryExW(support::ShippedProgram().c_str(), NULL,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(nullptr, module_);
     }
     void TearDown() override { FreeLibrary(module_); }
@@ -225,7 +226,7 @@ std::wstring VersionText(const std::vector<BYTE>& block, const wchar_t* path) {
 }
 
 TEST(Version, IsOneSixtyFromKordaxSoftware) {
-    const std::wstring path = support::BesideTests(L"vorkalun.exe");
+    const std::wstring path = support::ShippedProgram();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     ASSERT_NE(0u, size);

@@ -7,6 +7,19 @@
 
 namespace settings_support {
 
+namespace {
+
+// The registry view of the build under test, which is the tests' own width. On 64-bit Windows
+// the shipped 32-bit program reaches HKLM\SOFTWARE through the 32-bit view (WOW6432Node), the
+// 64-bit test build through the native one; the current user's keys are the same in both.
+#ifdef _WIN64
+const REGSAM kView = KEY_WOW64_64KEY;
+#else
+const REGSAM kView = KEY_WOW64_32KEY;
+#endif
+
+}  // namespace
+
 const wchar_t kProductKey[] = L"Software\\KoRDaX Software\\VORKALUN";
 const wchar_t kVendorKey[] = L"Software\\KoRDaX Software";
 const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -35,7 +48,7 @@ std::wstring RawValue::Units() const {
 RawValue ReadRaw(HKEY root, const wchar_t* path, const wchar_t* name) {
     RawValue value;
     HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | kView, &key) != ERROR_SUCCESS) return value;
     DWORD size = 0;
     if (RegQueryValueExW(key, name, NULL, &value.type, NULL, &size) == ERROR_SUCCESS) {
         value.data.resize(size);
@@ -50,7 +63,7 @@ RawValue ReadRaw(HKEY root, const wchar_t* path, const wchar_t* name) {
 void StoreRaw(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type, const void* data,
               DWORD size) {
     HKEY key;
-    if (RegCreateKeyExW(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, path, 0, NULL, 0, KEY_ALL_ACCESS | kView, NULL, &key, NULL) != ERROR_SUCCESS)
         return;
     RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
@@ -65,14 +78,14 @@ void StoreUnits(HKEY root, const wchar_t* path, const wchar_t* name, const std::
 
 void DeleteValue(HKEY root, const wchar_t* path, const wchar_t* name) {
     HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS | kView, &key) != ERROR_SUCCESS) return;
     RegDeleteValueW(key, name);
     RegCloseKey(key);
 }
 
 bool KeyExists(HKEY root, const wchar_t* path) {
     HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | kView, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }

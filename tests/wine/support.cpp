@@ -34,6 +34,14 @@ std::wstring BesideTests(const wchar_t* fileName) {
     return directory + fileName;
 }
 
+std::wstring ShippedProgram() {
+#ifdef VORKALUN_SHIPPED_PROGRAM
+    return VORKALUN_SHIPPED_PROGRAM;
+#else
+    return BesideTests(L"vorkalun.exe");
+#endif
+}
+
 HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments, DWORD* threadId) {
     std::wstring commandLine = L"\"" + BesideTests(fileName) + L"\" " + arguments;
     STARTUPINFOW startup = {};

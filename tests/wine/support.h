@@ -18,6 +18,10 @@ std::wstring WindowText(HWND window);
 // A file next to the test program: the built executable and the test helpers live there.
 std::wstring BesideTests(const wchar_t* fileName);
 
+// The shipped program: vorkalun.exe of the 32-bit build. The tests of the executable file judge
+// it whatever the width of the test itself; a 64-bit test build is told where it lies.
+std::wstring ShippedProgram();
+
 // Starts a program of the build by file name with the given arguments; gives the id of its
 // first thread too when asked.
 HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments,
