@@ -5,22 +5,28 @@
 # gone, prints its path and stops everything it started.
 set -u
 build=$(cd "$1" && pwd)
-bin=$build/win32/bin
 here=$(cd "$(dirname "$0")" && pwd)
-
-export WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
+# The 32-bit program where this machine runs 32-bit code, else its 64-bit build.
+arch=$("$here/wine-arch.sh") || exit 1
+bin=$build/$arch/bin
+. "$here/wine-env.sh"
+use_wine "$arch"
+case $arch in
+win32) echo "run: vorkalun.exe, the 32-bit program ($bin)" ;;
+win64) echo "run: vorkalun.exe built for x86-64 ($bin): this machine does not run the 32-bit program" ;;
+esac
 
 if [ -n "${DISPLAY:-}" ]; then
-    export WINEPREFIX=$build/run-prefix
-    exec wine "$bin/vorkalun.exe"
+    export WINEPREFIX=$build/$arch/run-prefix
+    exec "$WINE" "$bin/vorkalun.exe"
 fi
 
-session=$build/run-session
+session=$build/$arch/run-session
 shots=$build/screenshots
 mkdir -p "$shots"
 trap '"$here/wine-session.sh" stop "$session"' EXIT
 trap 'exit 130' INT TERM
-"$here/wine-session.sh" start "$session" ru || exit 1
+"$here/wine-session.sh" start "$session" "$arch" ru || exit 1
 export DISPLAY=$(cat "$session/display") WINEPREFIX=$session/prefix-ru LANG=ru_RU.UTF-8
 
 wait_for_window() {
@@ -33,13 +39,13 @@ wait_for_window() {
 }
 
 # A fresh start: the logo for two seconds, the tray icon, and sweeps ten times a second.
-wine "$bin/vorkalun.exe" >/dev/null 2>&1 &
+"$WINE" "$bin/vorkalun.exe" >/dev/null 2>&1 &
 wait_for_window "Фильтруй базар !!!" || exit 1
 sleep 0.5
 import -window root "$shots/run-logo.png"
 
-wine "$bin/wine_helper.exe" msgbox "Sample message box" >/dev/null 2>&1 &
-wine "$bin/wine_helper.exe" buttons "Sample buttons" OK Cancel "&Help" Отмена Повтор Справка \
+"$WINE" "$bin/wine_helper.exe" msgbox "Sample message box" >/dev/null 2>&1 &
+"$WINE" "$bin/wine_helper.exe" buttons "Sample buttons" OK Cancel "&Help" Отмена Повтор Справка \
     "< Назад" "Далее >" Apply >/dev/null 2>&1 &
 wait_for_window "Sample message box" && wait_for_window "Sample buttons" || exit 1
 sleep 3

@@ -1,15 +1,17 @@
 #!/bin/sh
-# Installs what building and testing need on Debian 12: the MinGW cross compiler, Wine
-# (with its 32-bit half), a virtual X display and its tools, and the Russian locale that
-# gives Wine the 1251 code page. Does nothing when everything is already there.
+# Installs what building and testing need on Debian 12: the MinGW cross compilers for 32-bit
+# and 64-bit Windows, Wine (both halves), a virtual X display and its tools, and the Russian
+# locale that gives Wine the 1251 code page. Does nothing when everything is already there.
+# On a machine that cannot run 32-bit code the i386 packages still install, though their
+# scripts cannot run what they bring: the tests then use 64-bit Wine (see wine-arch.sh).
 set -eu
 
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 
 PACKAGES="cmake make g++ googletest libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686
-mingw-w64-i686-dev wine wine32:i386 wine64 xvfb xdotool x11-utils x11-xkb-utils locales
-imagemagick xauth python3"
+mingw-w64-i686-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine
+wine32:i386 wine64 xvfb xdotool x11-utils x11-xkb-utils locales imagemagick xauth python3"
 
 missing=
 for p in $PACKAGES; do

@@ -7,13 +7,19 @@ set -u
 build=$(cd "$1" && pwd)
 minutes=${2:-10}
 here=$(cd "$(dirname "$0")" && pwd)
-session=$build/soak-session
+arch=$("$here/wine-arch.sh") || exit 1
+session=$build/$arch/soak-session
 
 trap '"$here/wine-session.sh" stop "$session"' EXIT
 trap 'exit 130' INT TERM
-"$here/wine-session.sh" start "$session" ru || exit 1
+"$here/wine-session.sh" start "$session" "$arch" ru || exit 1
 
+. "$here/wine-env.sh"
+use_wine "$arch"
 export WINEPREFIX=$session/prefix-ru LANG=ru_RU.UTF-8 DISPLAY="$(cat "$session/display")"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-echo "soak: $minutes minutes on the virtual display $DISPLAY"
-wine "$build/win32/bin/soak.exe" "$minutes"
+case $arch in
+win32) build_name="the 32-bit program" ;;
+win64) build_name="the program built for x86-64 (this machine does not run the 32-bit one)" ;;
+esac
+echo "soak: $minutes minutes of $build_name on the virtual display $DISPLAY"
+"$WINE" "$build/$arch/bin/soak.exe" "$minutes"

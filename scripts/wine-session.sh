@@ -1,16 +1,27 @@
 #!/bin/sh
 # Starts and stops the Wine session the tests run in: one virtual X display and two Wine
 # prefixes with a resident wineserver each, "ru" (ANSI code page 1251) and "en" (1252).
-#   wine-session.sh start DIR [PREFIX...]   creates what is missing under DIR and starts the
-#                                           servers of the prefixes named (default: ru en)
-#   wine-session.sh stop DIR                stops what `start` started; harmless when idle
+#   wine-session.sh start DIR ARCH [PREFIX...]   creates what is missing under DIR and starts
+#                                                the servers of the prefixes named (default:
+#                                                ru en); ARCH is win32 or win64 (wine-arch.sh)
+#   wine-session.sh stop DIR                     stops what `start` started; harmless when idle
 set -u
 action=$1
 dir=$(mkdir -p "$2" && cd "$2" && pwd)
 shift 2
+if [ "$action" = start ]; then
+    arch=$1
+    shift
+    . "$(dirname "$0")/wine-env.sh"
+    use_wine "$arch"
+    # A prefix is made for one architecture; one left from the other would not start.
+    if [ -f "$dir/arch" ] && [ "$(cat "$dir/arch")" != "$arch" ]; then
+        echo "wine-session.sh: $dir holds $(cat "$dir/arch") prefixes, not $arch" >&2
+        exit 1
+    fi
+    echo "$arch" >"$dir/arch"
+fi
 prefixes=${*:-ru en}
-
-export WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
 
 prefix_lang() {
     case $1 in ru) echo ru_RU.UTF-8 ;; en) echo C.UTF-8 ;; esac
@@ -35,17 +46,17 @@ start_prefix() {
     prefix=$dir/prefix-$1
     export WINEPREFIX=$prefix LANG=$(prefix_lang "$1") DISPLAY=$(cat "$dir/display")
     if [ ! -f "$prefix/.ready" ]; then
-        wineboot -i >/dev/null 2>&1
+        "$WINE" wineboot -i >/dev/null 2>&1
         # Without a window manager Wine waits on every hidden managed window; unmanaged
         # windows close at once.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
         touch "$prefix/.ready"
     fi
     wineserver -p >/dev/null 2>&1
     # The first program of a session starts Wine's own services and desktop, which live on
     # and would hold the output of whichever test happened to start them.
-    wine cmd /c exit >/dev/null 2>&1
+    "$WINE" cmd /c exit >/dev/null 2>&1
 }
 
 stop_prefix() {
@@ -67,7 +78,7 @@ stop)
     fi
     ;;
 *)
-    echo "usage: $0 start|stop DIR" >&2
+    echo "usage: $0 start DIR ARCH [PREFIX...] | stop DIR" >&2
     exit 2
     ;;
 esac
