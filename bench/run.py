@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
 """`make bench`: what the resident program costs, measured under Wine on a private display.
 
-    run.py BUILD_DIR
+    run.py BUILD_DIR ARCH
 
-Runs, in one Wine session of its own (BUILD_DIR/bench-session, Cyrillic prefix):
+ARCH is win32 (the shipped 32-bit program, in 32-bit Wine) or win64 (its x86-64 build, for
+machines that cannot run 32-bit code); figures of the two are not comparable with each other.
+Runs, in one Wine session of its own (BUILD_DIR/ARCH/bench-session, Cyrillic prefix):
   1. the program's sweep against the floor of unavoidable platform calls, interleaved, on two
      synthetic desktops built by another process (sweep_bench.exe, bench_helper.exe desktop);
   2. the real program's relabel latency, seen by a probe process (bench_helper.exe latency),
      with its window-event watch and, for comparison, in a build that has only its timer;
   3. the real program's CPU time and memory over 30 s, read from Linux's /proc: Wine's own
      counters report neither another process's times nor its private bytes;
-  4. the executable's size, sections and imports, read from the file.
-Writes bench/results/latest.json and latest.md, puts the table into the README and prints it.
+  4. the shipped 32-bit executable's size, sections and imports, read from the file.
+Writes bench/results/latest-ARCH.json and latest-ARCH.md, puts the table into the README and
+prints it.
 Stops everything it started, also after a failure.
 """
 
@@ -41,22 +44,35 @@ RESIDENT_SECONDS = 30
 LATENCY_SAMPLES = 200
 
 
+def wine_for(arch):
+    """The loader and the environment of a Wine prefix of the architecture, as
+    scripts/wine-env.sh sets them: Debian's `wine` picks the 32-bit loader whenever it is
+    installed, so 64-bit prefixes are run by the 64-bit loader itself."""
+    if arch == "win64":
+        return "/usr/lib/wine/wine64", {"WINEARCH": "win64", "WINELOADER": "/usr/lib/wine/wine64"}
+    return "wine", {"WINEARCH": "win32"}
+
+
 class Session:
     """The Wine session and every process started in it, all stopped on the way out."""
 
-    def __init__(self, build):
-        self.bin = os.path.join(build, "win32", "bin")
-        self.dir = os.path.join(build, "bench-session")
+    def __init__(self, build, arch):
+        self.arch = arch
+        self.bin = os.path.join(build, arch, "bin")
+        self.dir = os.path.join(build, arch, "bench-session")
         self.script = os.path.join(ROOT, "scripts", "wine-session.sh")
         self.processes = []
 
     def __enter__(self):
-        subprocess.run([self.script, "start", self.dir, "ru"], check=True)
+        subprocess.run([self.script, "start", self.dir, self.arch, "ru"], check=True)
         with open(os.path.join(self.dir, "display")) as f:
             display = f.read().strip()
         self.prefix = os.path.join(self.dir, "prefix-ru")
+        self.loader, wine_env = wine_for(self.arch)
         self.env = dict(os.environ, WINEPREFIX=self.prefix, LANG="ru_RU.UTF-8", DISPLAY=display,
-                        WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", **wine_env)
+        if self.arch == "win32":
+            self.env.pop("WINELOADER", None)
         return self
 
     def __exit__(self, *exc):
@@ -74,7 +90,7 @@ class Session:
         """A Windows program of the build, on the given CPUs if any; its Linux pid is the
         Windows process itself."""
         pin = (lambda: os.sched_setaffinity(0, cpus)) if cpus else None
-        process = subprocess.Popen(["wine", os.path.join(self.bin, program), *map(str, args)],
+        process = subprocess.Popen([self.loader, os.path.join(self.bin, program), *map(str, args)],
                                    env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                    text=True, preexec_fn=pin)
         self.processes.append(process)
@@ -254,7 +270,8 @@ def machine():
         with open("/etc/os-release") as f:
             os_name = dict(line.rstrip().split("=", 1) for line in f if "=" in line)[
                 "PRETTY_NAME"].strip('"')
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    wine = subprocess.run(["/usr/lib/wine/wine64", "--version"], capture_output=True,
+                          text=True).stdout.strip()
     with open("/proc/loadavg") as f:
         load = float(f.read().split()[0])
     return {
@@ -267,15 +284,18 @@ def machine():
     }
 
 
-def main(build):
+def main(build, arch):
     build = os.path.abspath(build)
     began = time.monotonic()
     results = {
         "date": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
+        "architecture": arch,
         "machine": machine(),
     }
-    with Session(build) as session:
-        results["footprint"] = footprint.read(os.path.join(session.bin, "vorkalun.exe"),
+    with Session(build, arch) as session:
+        # The shipped file, whichever build ran; the names of the DLLs it imports are the same
+        # in a 64-bit prefix's system folder.
+        results["footprint"] = footprint.read(os.path.join(build, "win32", "bin", "vorkalun.exe"),
                                               os.path.join(session.prefix, "drive_c", "windows",
                                                            "system32"))
         results["sweep"] = sweep_cost(session)
@@ -286,19 +306,19 @@ def main(build):
     # One line for each innermost object or list keeps the file short enough to read.
     text = json.dumps(results, indent=1, ensure_ascii=False)
     text = re.sub(r"[{\[][^{}\[\]]*[}\]]", lambda m: " ".join(m.group().split()), text)
-    with open(os.path.join(RESULTS, "latest.json"), "w") as f:
+    with open(os.path.join(RESULTS, f"latest-{arch}.json"), "w") as f:
         f.write(text + "\n")
     table = report.markdown(results)
-    with open(os.path.join(RESULTS, "latest.md"), "w") as f:
+    with open(os.path.join(RESULTS, f"latest-{arch}.md"), "w") as f:
         f.write(table)
-    show_in_readme(table)
+    show_in_readme(table, arch)
     print(table)
 
 
-def show_in_readme(table):
-    """The README carries the newest table between two markers."""
+def show_in_readme(table, arch):
+    """The README carries the newest table of each architecture between two markers."""
     path = os.path.join(ROOT, "README.md")
-    begin, end = "<!-- bench results -->\n", "<!-- end of bench results -->"
+    begin, end = f"<!-- bench results {arch} -->\n", f"<!-- end of bench results {arch} -->"
     with open(path) as f:
         text = f.read()
     if begin not in text or end not in text:
@@ -309,6 +329,6 @@ def show_in_readme(table):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
+    if len(sys.argv) != 3 or sys.argv[2] not in ("win32", "win64"):
         sys.exit(__doc__)
-    main(sys.argv[1])
+    main(sys.argv[1], sys.argv[2])
