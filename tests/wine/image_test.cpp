@@ -55,6 +55,9 @@ TEST_F(Image, IsAThirtyTwoBitWindowsProgram) {
     EXPECT_EQ(0u, Directory(IMAGE_DIRECTORY_ENTRY_TLS).Size);  // no runtime, no thread-locals
 }
 
+// The program's budget: everything it does in 24 KB.
+TEST_F(Image, IsAtMostTwentyFourKilobytes) { EXPECT_LE(bytes_.size(), 24576u); }
+
 TEST_F(Image, ImportsFromSystemDllsOnly) {
     const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll",
                                               "advapi32.dll", "shell32.dll"};
@@ -67,6 +70,29 @@ TEST_F(Image, ImportsFromSystemDllsOnly) {
         EXPECT_NE(allowed.end(), std::find(allowed.begin(), allowed.end(), dll)) << dll;
     EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), "kernel32.dll"));
     EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), "user32.dll"));
+}
+
+// What Windows XP or Vista lacks is looked up at run time: imported, it would keep the program
+// from loading there at all.
+TEST_F(Image, ImportsNothingThatOlderWindowsLacks) {
+    const std::vector<std::string> newer = {
+        "ChangeWindowMessageFilterEx",   "ChangeWindowMessageFilter", "SetProcessDPIAware",
+        "SetProcessDpiAwarenessContext", "GetDpiForSystem",           "GetDpiForWindow"};
+    const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+        At(Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
+    ASSERT_NE(nullptr, import);
+    int functions = 0;
+    for (; import->Name != 0; ++import) {
+        for (const auto* name =
+                 reinterpret_cast<const IMAGE_THUNK_DATA32*>(At(import->OriginalFirstThunk));
+             name->u1.AddressOfData != 0; ++name, ++functions) {
+            if (IMAGE_SNAP_BY_ORDINAL32(name->u1.Ordinal)) continue;
+            const std::string function =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(At(name->u1.AddressOfData))->Name;
+            EXPECT_EQ(newer.end(), std::find(newer.begin(), newer.end(), function)) << function;
+        }
+    }
+    EXPECT_GT(functions, 50);  // the names were found at all
 }
 
 TEST_F(Image, ExportsItsWindowProcedureUnderItsPlainName) {
