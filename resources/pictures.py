@@ -6,9 +6,11 @@ committed pictures can always be checked against it (`pictures.py --check`).
 
     logo.bmp    100 x 100, 8 bits per pixel, 256-colour palette, black background: the window
                 shape is cut from the black pixels, so nothing drawn may be pure black.
-    main.ico    32 x 32, 16 colours: the window class icon.
-    tray.ico    32 x 32, two colours: the notification-area icon, drawn as a 16 x 16 picture
-                with every pixel doubled, so it stays crisp when the shell halves it.
+    main.ico    32 x 32, 24 x 24 and 16 x 16, 16 colours: the window class icon.
+    tray.ico    32 x 32, 24 x 24 and 16 x 16, two colours: the notification-area icon. The
+                32 x 32 picture is the 16 x 16 one with every pixel doubled; the small ones
+                are drawn for their size, since the shell shows the icon at 16 x 16 at 96 DPI
+                and at 20 or 24 above.
     finger.cur  32 x 32, 16 colours, hot spot (13, 9) at the tip of the pointing finger.
 """
 
@@ -251,26 +253,35 @@ def info_header(width, height, bits, colours, image_size, compression=0):
 
 def rle8_rows(rows):
     """8-bit rows, bottom-up, run-length encoded (BI_RLE8): a run of one index as the pair
-    (count, index); a stretch without runs as an absolute block (0, count, the indices, padded
-    to an even length); every row closed by (0, 0) and the picture by (0, 1). Every pixel is
-    written, none skipped: skipped pixels are left undefined by the platform."""
+    (count, index); any stretch of three or more as an absolute block (0, count, the indices,
+    padded to an even length); every row closed by (0, 0) and the picture by (0, 1). Each row
+    is cut into runs and blocks the cheapest way. Every pixel is written, none skipped: skipped
+    pixels are left undefined by the platform."""
     data = bytearray()
     for row in reversed(rows):
+        width = len(row)
+        # cost[x]: the fewest bytes that encode row[x:]; step[x]: the first piece, as (run, n)
+        # for a run of n or (block, n) for an absolute block of n.
+        cost = [0] * (width + 1)
+        step = [None] * width
+        for x in range(width - 1, -1, -1):
+            n = 1
+            while x + n <= width and n <= 255 and row[x + n - 1] == row[x]:
+                if step[x] is None or 2 + cost[x + n] < cost[x]:
+                    cost[x], step[x] = 2 + cost[x + n], ("run", n)
+                n += 1
+            for n in range(3, min(255, width - x) + 1):
+                block = 2 + n + n % 2 + cost[x + n]
+                if block < cost[x]:
+                    cost[x], step[x] = block, ("block", n)
         x = 0
-        while x < len(row):
-            run = 1
-            while x + run < len(row) and run < 255 and row[x + run] == row[x]:
-                run += 1
-            literal = 0
-            while (x + literal < len(row) and literal < 255
-                   and (x + literal + 1 == len(row) or row[x + literal + 1] != row[x + literal])):
-                literal += 1
-            if run == 1 and literal >= 3:  # shorter stretches cost less as runs of one
-                data += bytes([0, literal]) + bytes(row[x:x + literal]) + b"\0" * (literal % 2)
-                x += literal
+        while x < width:
+            kind, n = step[x]
+            if kind == "run":
+                data += bytes([n, row[x]])
             else:
-                data += bytes([run, row[x]])
-                x += run
+                data += bytes([0, n]) + bytes(row[x:x + n]) + b"\0" * (n % 2)
+            x += n
         data += b"\0\0"
     return bytes(data + b"\0\1")
 
@@ -325,17 +336,23 @@ def icon_image(pixels, palette, bits):
     return header + palette_bytes(palette, 1 << bits) + colour + mask
 
 
-def write_icon_file(path, pixels, palette, bits, hot_spot=None):
-    image = icon_image(pixels, palette, bits)
-    size = len(pixels)
+def write_icon_file(path, pictures, palette, bits, hot_spot=None):
+    """An icon file of one image per picture, in the order given; a cursor file of one."""
+    images = [icon_image(pixels, palette, bits) for pixels in pictures]
     colours = 1 << bits
-    if hot_spot is None:  # an icon: planes and bit count
-        entry = struct.pack("<BBBBHHII", size, size, colours, 0, 1, bits, len(image), 22)
-        kind = 1
-    else:  # a cursor: the hot spot takes their place
-        entry = struct.pack("<BBBBHHII", size, size, colours, 0, *hot_spot, len(image), 22)
-        kind = 2
-    write(path, struct.pack("<HHH", 0, kind, 1) + entry + image)
+    offset = 6 + 16 * len(images)
+    directory = b""
+    for pixels, image in zip(pictures, images):
+        size = len(pixels)
+        if hot_spot is None:  # an icon: planes and bit count
+            directory += struct.pack("<BBBBHHII", size, size, colours, 0, 1, bits, len(image),
+                                     offset)
+        else:  # a cursor: the hot spot takes their place
+            directory += struct.pack("<BBBBHHII", size, size, colours, 0, *hot_spot, len(image),
+                                     offset)
+        offset += len(image)
+    kind = 1 if hot_spot is None else 2
+    write(path, struct.pack("<HHH", 0, kind, len(images)) + directory + b"".join(images))
 
 
 def nearest(palette, colour):
@@ -369,35 +386,45 @@ ICON_PALETTE = [
 ]
 
 
-def main_icon():
-    symbols = text_cells("#!", 5, 5, 2, 2, 2)
+def main_icon(size):
+    """The bubble drawn for `size` pixels: at 32 and 24 with "#!", at 16 with "!" alone,
+    for which "#" has no room."""
+    k = size / 32
+    if size >= 24:
+        scale = max(1, size // 16)
+        width = text_width("#!", scale, scale)
+        symbols = text_cells("#!", round(16 * k) - width // 2, round(5 * k), scale, scale, scale)
+    else:
+        symbols = text_cells("!", 5, 3, 1, 1, 0)
 
     def mark(px, py):
         cell = (int(px), int(py))
         if cell in symbols:
             return GRAWLIX
-        if (cell[0] - 1, cell[1] - 1) in symbols:
+        if size >= 24 and (cell[0] - 1, cell[1] - 1) in symbols:
             return GRAWLIX_SHADE
         return None
 
     def bubble(px, py):
-        body = ellipse_distance(px, py, 16.0, 13.0, 15.2, 12.2)
-        tail = triangle_distance(px, py, [(6.0, 19.0), (13.0, 24.0), (1.0, 31.0)])
+        body = ellipse_distance(px, py, 16.0 * k, 13.0 * k, 15.2 * k, 12.2 * k)
+        tail = triangle_distance(px, py, [(6.0 * k, 19.0 * k), (13.0 * k, 24.0 * k),
+                                          (1.0 * k, 31.0 * k)])
         d = min(body, tail)
         if d > 0:
             return None
-        if d > -1.3:
+        if d > -1.3 * max(k, 0.75):
             return OUTLINE
-        fill = mix(BUBBLE_TOP, BUBBLE_BOTTOM, (py - 2) / 22)
-        if ellipse_distance(px, py, 11.0, 6.0, 7.0, 3.0) < 0:
+        fill = mix(BUBBLE_TOP, BUBBLE_BOTTOM, (py - 2 * k) / (22 * k))
+        if ellipse_distance(px, py, 11.0 * k, 6.0 * k, 7.0 * k, 3.0 * k) < 0:
             fill = mix(fill, (255, 255, 235), 0.6)
         return fill
 
-    return to_palette(render(32, [mark, bubble]), ICON_PALETTE)
+    return to_palette(render(size, [mark, bubble]), ICON_PALETTE)
 
 
 # ---------------------------------------------------------------------------------------------
-# The tray icon, black and white: a 16 x 16 drawing doubled.
+# The tray icon, black and white: a bubble of exclamation marks, drawn at 16 and 24 pixels;
+# the 32-pixel picture is the 16-pixel drawing doubled.
 
 TRAY_16 = [
     "...##########...",
@@ -418,11 +445,38 @@ TRAY_16 = [
     "..##............",
 ]
 
+TRAY_24 = [
+    "....###############.....",
+    "...#...............#....",
+    "..#.................#...",
+    ".#...................#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#...................#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#..###...###...###..#..",
+    ".#...................#..",
+    "..#.................#...",
+    "...#...............#....",
+    "...#..#############.....",
+    "...#.#..................",
+    "..#.#...................",
+    "..#.#...................",
+    ".#.#....................",
+    ".##.....................",
+]
 
-def tray_icon():
-    # '#': black; '.' inside the outline: white; '.' outside: transparent, found by a flood
-    # from the border.
-    size = 16
+
+def tray_picture(drawing):
+    """'#': black; '.' inside the outline: white; '.' outside: transparent, found by a flood
+    from the border."""
+    size = len(drawing)
     outside = set()
     todo = [(i, 0) for i in range(size)] + [(i, size - 1) for i in range(size)]
     todo += [(0, i) for i in range(size)] + [(size - 1, i) for i in range(size)]
@@ -430,18 +484,23 @@ def tray_icon():
         x, y = todo.pop()
         if not (0 <= x < size and 0 <= y < size) or (x, y) in outside:
             continue
-        if TRAY_16[y][x] == "#":
+        if drawing[y][x] == "#":
             continue
         outside.add((x, y))
         todo += [(x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)]
-    small = [
+    return [
         [
-            (0, 0, 0) if TRAY_16[y][x] == "#" else None if (x, y) in outside else (255, 255, 255)
+            (0, 0, 0) if drawing[y][x] == "#" else None if (x, y) in outside else (255, 255, 255)
             for x in range(size)
         ]
         for y in range(size)
     ]
-    return [[small[y // 2][x // 2] for x in range(32)] for y in range(32)]
+
+
+def tray_icon():
+    small = tray_picture(TRAY_16)
+    doubled = [[small[y // 2][x // 2] for x in range(32)] for y in range(32)]
+    return [doubled, tray_picture(TRAY_24), small]
 
 
 # ---------------------------------------------------------------------------------------------
@@ -512,10 +571,12 @@ def write(path, data):
 
 def main():
     write_bmp(os.path.join(HERE, "logo.bmp"), render(100, logo_layers()))
-    write_icon_file(os.path.join(HERE, "main.ico"), main_icon(), ICON_PALETTE, 4)
+    # The 32 x 32 images come first, for readers that take the first image of a file.
+    write_icon_file(os.path.join(HERE, "main.ico"), [main_icon(32), main_icon(24), main_icon(16)],
+                    ICON_PALETTE, 4)
     write_icon_file(os.path.join(HERE, "tray.ico"), tray_icon(), [(0, 0, 0), (255, 255, 255)], 1)
     hand, hand_palette = cursor()
-    write_icon_file(os.path.join(HERE, "finger.cur"), hand, hand_palette, 4, hot_spot=(13, 9))
+    write_icon_file(os.path.join(HERE, "finger.cur"), [hand], hand_palette, 4, hot_spot=(13, 9))
 
 
 CHECK = "--check" in sys.argv

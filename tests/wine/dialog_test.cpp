@@ -1,8 +1,14 @@
 // The settings dialog of the real program: how it opens, what it shows, and what OK, Cancel,
 // the keys and the link do.
 #include <gtest/gtest.h>
+#include <windows.h>
 
+#include <psapi.h>
+
+#include <algorithm>
+#include <cwctype>
 #include <string>
+#include <vector>
 
 #include "program_support.h"
 #include "resources/resource.h"
@@ -57,6 +63,35 @@ TEST_F(Dialog, HotkeyOpensTheWholeTableAndTheSweepsRelabelItsOwnButtons) {
         return Item(dialog, IDC_TABLE_OK) == L"В натуре" &&
                Item(dialog, IDC_TABLE_CANCEL) == L"Н&ефиг";
     }));
+}
+
+// The manifest gives the program the themed common controls: the dialog's buttons, boxes and
+// fields come from comctl32 of the common controls 6 assembly, which the platform loads into
+// the program for them.
+TEST_F(Dialog, TakesItsControlsFromCommonControlsSix) {
+    Start(L"nyyyyyy");
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    HMODULE modules[256];
+    DWORD bytes = 0;
+    ASSERT_TRUE(EnumProcessModules(program_, modules, sizeof modules, &bytes));
+    std::vector<std::wstring> controls;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 256; ++i) {
+        wchar_t path[MAX_PATH] = L"";
+        GetModuleFileNameExW(program_, modules[i], path, MAX_PATH);
+        std::wstring lower = path;
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::towlower);
+        if (lower.size() > 12 && lower.compare(lower.size() - 12, 12, L"comctl32.dll") == 0)
+            controls.push_back(lower);
+    }
+    std::wstring seen;
+    bool six = false;
+    for (const std::wstring& path : controls) {
+        seen += path + L" ";
+        six |= path.find(L"microsoft.windows.common-controls") != std::wstring::npos &&
+               path.find(L"_6.0.") != std::wstring::npos;
+    }
+    EXPECT_TRUE(six) << std::string(seen.begin(), seen.end());
 }
 
 TEST_F(Dialog, MenuPropertiesOpensIt) {
