@@ -1,15 +1,22 @@
 #!/bin/sh
 # Starts and stops the Wine session the tests run in: one virtual X display and two Wine
-# prefixes with a resident wineserver each, "ru" (ANSI code page 1251) and "en" (1252).
+# prefixes with a resident wineserver each, "ru" (ANSI code page 1251) and "en" (1252); and a
+# third, "hidpi" (1251), whose screen DPI the tests of a high-DPI screen set.
 #   wine-session.sh start DIR ARCH [PREFIX...]   creates what is missing under DIR and starts
 #                                                the servers of the prefixes named (default:
 #                                                ru en); ARCH is win32 or win64 (wine-arch.sh)
-#   wine-session.sh stop DIR                     stops what `start` started; harmless when idle
+#   wine-session.sh dpi DIR ARCH DPI COMMAND...  sets the "hidpi" prefix's screen to DPI dots
+#                                                per inch, gives it a new wineserver, which is
+#                                                when Wine takes the value, and runs COMMAND
+#                                                with VORKALUN_DPI=DPI, which wine-run.sh takes
+#                                                to mean that prefix
+#   wine-session.sh stop DIR                     stops what `start` and `dpi` started; harmless
+#                                                when idle
 set -u
 action=$1
 dir=$(mkdir -p "$2" && cd "$2" && pwd)
 shift 2
-if [ "$action" = start ]; then
+if [ "$action" = start ] || [ "$action" = dpi ]; then
     arch=$1
     shift
     . "$(dirname "$0")/wine-env.sh"
@@ -24,7 +31,7 @@ fi
 prefixes=${*:-ru en}
 
 prefix_lang() {
-    case $1 in ru) echo ru_RU.UTF-8 ;; en) echo C.UTF-8 ;; esac
+    case $1 in ru | hidpi) echo ru_RU.UTF-8 ;; en) echo C.UTF-8 ;; esac
 }
 
 start_display() {
@@ -64,21 +71,43 @@ stop_prefix() {
     return 0
 }
 
+# The "hidpi" prefix's logical DPI: the value Windows keeps as LogPixels under
+# HKEY_CURRENT_USER\Control Panel\Desktop.
+set_dpi() {
+    start_display
+    [ -f "$dir/prefix-hidpi/.ready" ] || start_prefix hidpi
+    export WINEPREFIX=$dir/prefix-hidpi LANG=$(prefix_lang hidpi) DISPLAY=$(cat "$dir/display")
+    wineserver -k 2>/dev/null
+    wineserver -w
+    # Written through a server that then ends on its own, saving the registry as it goes.
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        >/dev/null 2>&1
+    wineserver -w
+    start_prefix hidpi
+}
+
 case $action in
 start)
     start_display
     for p in $prefixes; do start_prefix "$p"; done
     ;;
+dpi)
+    dpi=$1
+    shift
+    set_dpi "$dpi"
+    VORKALUN_DPI=$dpi exec "$@"
+    ;;
 stop)
     stop_prefix ru
     stop_prefix en
+    stop_prefix hidpi
     if [ -f "$dir/xvfb.pid" ]; then
         kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
         rm -f "$dir/xvfb.pid"
     fi
     ;;
 *)
-    echo "usage: $0 start DIR ARCH [PREFIX...] | stop DIR" >&2
+    echo "usage: $0 start DIR ARCH [PREFIX...] | dpi DIR ARCH DPI COMMAND... | stop DIR" >&2
     exit 2
     ;;
 esac

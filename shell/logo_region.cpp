@@ -1,4 +1,5 @@
-// Cuts the logo's background out of its square, one horizontal run of key pixels at a time.
+// Enlarges the logo for the screen and cuts its background out of its square, one horizontal
+// run of key pixels at a time.
 #include "shell/logo_region.h"
 
 #include "shell/logo_scan.h"
@@ -28,18 +29,34 @@ void CutRun(void* context, const KeyRun& run) {
 
 }  // namespace
 
-HRGN BuildLogoRegion(HBITMAP image) {
+ShapedLogo ShapeLogo(HBITMAP image, int side) {
+    HDC source = CreateCompatibleDC(NULL);
+    HDC target = CreateCompatibleDC(NULL);
+    HGDIOBJ sourceBefore = SelectObject(source, image);
     Cutting cutting;
-    cutting.region = CreateRectRgn(0, 0, kLogoSize, kLogoSize);
-    cutting.picture = CreateCompatibleDC(NULL);
-    HGDIOBJ previous = SelectObject(cutting.picture, image);
     // Not the corner: (1, 1) is the pixel the picture promises to leave in the background.
-    cutting.key = GetPixel(cutting.picture, 1, 1);
-    ScanKeyRuns(kLogoSize, kLogoSize, IsKeyPixel, CutRun, &cutting);
-    // A bitmap can be selected into one context at a time; give it back before the context goes.
-    SelectObject(cutting.picture, previous);
-    DeleteDC(cutting.picture);
-    return cutting.region;
+    cutting.key = GetPixel(source, 1, 1);
+
+    ShapedLogo logo;
+    // Compatible with the context that holds the image, so in the image's format: a fresh
+    // memory context would give a monochrome bitmap.
+    logo.picture = CreateCompatibleBitmap(source, side, side);
+    HGDIOBJ targetBefore = SelectObject(target, logo.picture);
+    // Whole pixels only: a blend would mix the key colour into the picture's edges, where it
+    // would stay as a dark fringe round the shape.
+    SetStretchBltMode(target, COLORONCOLOR);
+    StretchBlt(target, 0, 0, side, side, source, 0, 0, kLogoSize, kLogoSize, SRCCOPY);
+
+    cutting.picture = target;
+    cutting.region = logo.region = CreateRectRgn(0, 0, side, side);
+    ScanKeyRuns(side, side, IsKeyPixel, CutRun, &cutting);
+
+    // A bitmap can be selected into one context at a time; give each back before its context goes.
+    SelectObject(target, targetBefore);
+    SelectObject(source, sourceBefore);
+    DeleteDC(target);
+    DeleteDC(source);
+    return logo;
 }
 
 }  // namespace shell

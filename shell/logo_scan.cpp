@@ -1,7 +1,9 @@
-// The run scan behind the logo's window shape.
+// The logo's size on the screen and the run scan behind its window shape.
 #include "shell/logo_scan.h"
 
 namespace shell {
+
+int LogoSideAt(int dpi) { return dpi > 0 ? kLogoSize * dpi / 96 : kLogoSize; }
 
 void ScanKeyRuns(int width, int height, PixelIsKey isKey, TakeKeyRun take, void* context) {
     for (int y = 0; y < height; ++y) {

@@ -1,11 +1,16 @@
-// Where the logo's background lies: every maximal horizontal run of key-coloured pixels. Pure,
-// so the platform's side (reading pixels, cutting regions) stays a thin layer over it.
+// How large the logo shows, and where its background lies: every maximal horizontal run of
+// key-coloured pixels. Pure, so the platform's side (reading pixels, cutting regions) stays a
+// thin layer over it.
 #pragma once
 
 namespace shell {
 
-// The logo is a square of this many pixels; the scan always covers all of it.
+// The logo's picture is a square of this many pixels.
 const int kLogoSize = 100;
+
+// The logo's side on a screen of `dpi` dots per inch: the picture's 100 pixels are logical
+// ones, so 150 at 144 DPI and 200 at 192. A screen that reports no DPI gets the picture's size.
+int LogoSideAt(int dpi);
 
 // Columns left up to right - 1 of row y: a rectangle one pixel high, right edge exclusive.
 struct KeyRun {

@@ -27,7 +27,8 @@ const char kExitQuestion[] = "Ты в натуре, хочешь избавит�
 const UINT_PTR kTimerId = 1;
 const UINT kTickMs = 100;
 
-HBITMAP LogoImage;
+HBITMAP LogoImage;       // the logo at its size on the screen, held while it may still show
+int LogoSide;            // that size, in pixels a side
 unsigned LogoCountdown;  // ticks left before the logo goes; 0 when none is running
 
 // The program's own texts, converted for the wide calls. Short enough for one size.
@@ -50,8 +51,10 @@ void OnPaint(HWND window) {
     HDC target = BeginPaint(window, &paint);
     if (LogoImage != NULL) {
         HDC source = CreateCompatibleDC(target);
-        SelectObject(source, LogoImage);
-        BitBlt(target, 0, 0, kLogoSize, kLogoSize, source, 0, 0, SRCCOPY);
+        HGDIOBJ before = SelectObject(source, LogoImage);
+        BitBlt(target, 0, 0, LogoSide, LogoSide, source, 0, 0, SRCCOPY);
+        // As everywhere: the logo goes back out of the context before the context goes.
+        SelectObject(source, before);
         DeleteDC(source);
     }
     EndPaint(window, &paint);
@@ -84,6 +87,15 @@ void OnCommand(HWND window, WPARAM wParam) {
     }
 }
 
+// The screen's DPI as this program sees it: the system's, since the program declares itself
+// DPI-aware and Windows no longer scales its windows for it.
+int ScreenDpi() {
+    HDC screen = CreateCompatibleDC(NULL);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    DeleteDC(screen);
+    return dpi;
+}
+
 }  // namespace
 
 void CreateMainWindow() {
@@ -99,20 +111,25 @@ void CreateMainWindow() {
     RegisterClassW(&windowClass);
 
     codepage::ToWide(AppTitle, WideTitle, kWideCapacity);
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kLogoSize / 2;
-    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kLogoSize / 2;
-    MainWindow = CreateWindowExW(WS_EX_TOPMOST, kClassName, WideTitle, WS_POPUP, x, y, kLogoSize,
-                                 kLogoSize, NULL, NULL, Instance, NULL);
+    LogoSide = LogoSideAt(ScreenDpi());
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - LogoSide / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - LogoSide / 2;
+    MainWindow = CreateWindowExW(WS_EX_TOPMOST, kClassName, WideTitle, WS_POPUP, x, y, LogoSide,
+                                 LogoSide, NULL, NULL, Instance, NULL);
 }
 
 bool IsRunning() { return FindWindowW(kClassName, NULL) != NULL; }
 
 void PresentLogo(bool shown) {
-    LogoImage = LoadBitmapW(Instance, MAKEINTRESOURCEW(IDB_LOGO));
+    HBITMAP image = LoadBitmapW(Instance, MAKEINTRESOURCEW(IDB_LOGO));
+    const ShapedLogo logo = ShapeLogo(image, LogoSide);
+    DeleteObject(image);
+    LogoImage = logo.picture;
     // The window owns the region from here on.
-    SetWindowRgn(MainWindow, BuildLogoRegion(LogoImage), TRUE);
+    SetWindowRgn(MainWindow, logo.region, TRUE);
     if (!shown) LogoCountdown = 0;
-    ShowWindow(MainWindow, shown ? SW_SHOWNORMAL : SW_HIDE);
+    // Shown without taking the focus: whatever the user types meanwhile goes where it went.
+    ShowWindow(MainWindow, shown ? SW_SHOWNOACTIVATE : SW_HIDE);
     UpdateWindow(MainWindow);
 }
 
@@ -134,6 +151,8 @@ extern "C" LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LP
     switch (message) {
         case WM_CREATE: LogoCountdown = kLogoTicks; return 0;
         case WM_PAINT: OnPaint(window); return 0;
+        // A click hides the logo without taking the focus from the program the user works in.
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_LBUTTONDOWN: HideLogo(); return 0;
         case WM_TIMER: OnTick(); return 0;
         case WM_HOTKEY:

@@ -13,7 +13,8 @@ extern HCURSOR LinkCursor;  // cursor 151: the main window's, and the dialog's l
 // Whether a copy of the program already runs: a window of the program's class exists.
 bool IsRunning();
 
-// Registers the window class and creates the hidden main window, centred on the screen.
+// Registers the window class and creates the hidden main window, centred on the screen and as
+// large as the logo at the screen's DPI.
 void CreateMainWindow();
 
 // Shapes the window after the logo, and shows it when the logo is wanted at start-up.

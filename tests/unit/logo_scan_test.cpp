@@ -1,4 +1,5 @@
-// The logo's run scan over pictures drawn as text: '#' is a key pixel, '.' any other.
+// The logo's size at a DPI, and its run scan over pictures drawn as text: '#' is a key pixel,
+// '.' any other.
 #include "shell/logo_scan.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +76,14 @@ TEST(LogoScan, CoversTheWholeLogoSquare) {
 
 TEST(LogoScan, LeavesAPictureWithoutKeyPixelsWhole) {
     EXPECT_EQ("", Show(Scan({"....", "....", "...."})));
+}
+
+TEST(LogoSideAt, KeepsTheHundredPixelsLogical) {
+    const struct {
+        int dpi, side;
+    } kSides[] = {{96, 100},  {120, 125}, {144, 150}, {168, 175}, {192, 200},
+                  {288, 300}, {72, 75},   {0, 100},   {-1, 100}};  // the last two: no DPI known
+    for (const auto& c : kSides) EXPECT_EQ(c.side, shell::LogoSideAt(c.dpi)) << c.dpi;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The logo window's shape from real GDI bitmaps: small made-up pictures and the program's logo.
+// The logo window's picture and shape from real GDI bitmaps: made-up pictures at the sizes of
+// 96, 144 and 192 DPI, and the program's logo.
 #include "shell/logo_region.h"
 
 #include <gtest/gtest.h>
@@ -54,27 +55,51 @@ private:
 const COLORREF kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0),
                kBlue = RGB(0, 0, 255);
 
-// Pixels where the region and the expectation disagree, with the first few named.
-int Mismatches(HRGN region, const std::function<bool(int, int)>& visible, std::string* where) {
+// Pixels of the side x side square where the region and the expectation disagree, with the
+// first few named.
+int Mismatches(HRGN region, int side, const std::function<bool(int, int)>& visible,
+               std::string* where) {
     int count = 0;
-    for (int y = 0; y < kSize; ++y)
-        for (int x = 0; x < kSize; ++x)
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
             if ((PtInRegion(region, x, y) != FALSE) != visible(x, y)) {
                 if (++count <= 5) *where += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
             }
     return count;
 }
 
-// The region must be the square less every pixel of the colour at (1, 1).
-void ExpectShapeOf(const Picture& picture) {
-    HRGN region = shell::BuildLogoRegion(picture.Bitmap());
-    ASSERT_NE(nullptr, region);
+// The logo at `side` pixels: every pixel of the enlarged picture is a whole pixel of the
+// picture, the one it covers or a neighbour where the enlargement rounds (none where it does
+// not); the region is the enlarged square less every pixel of the colour at (1, 1).
+void ExpectShapeOf(const Picture& picture, int side) {
+    SCOPED_TRACE(side);
+    const shell::ShapedLogo logo = shell::ShapeLogo(picture.Bitmap(), side);
+    ASSERT_NE(nullptr, logo.region);
+    ASSERT_NE(nullptr, logo.picture);
+    const std::vector<COLORREF> enlarged = support::PixelsOf(logo.picture, side, side);
+    const int slack = side % kSize == 0 ? 0 : 1;
+    int blended = 0;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            bool whole = false;
+            for (int dy = -slack; dy <= slack; ++dy)
+                for (int dx = -slack; dx <= slack; ++dx) {
+                    const int sx = x * kSize / side + dx, sy = y * kSize / side + dy;
+                    whole |= sx >= 0 && sy >= 0 && sx < kSize && sy < kSize &&
+                             picture.Colour(sx, sy) == enlarged[y * side + x];
+                }
+            blended += !whole;
+        }
+    EXPECT_EQ(0, blended);
+
     const COLORREF key = picture.Colour(1, 1);
     std::string where;
     EXPECT_EQ(0, Mismatches(
-                     region, [&](int x, int y) { return picture.Colour(x, y) != key; }, &where))
+                     logo.region, side, [&](int x, int y) { return enlarged[y * side + x] != key; },
+                     &where))
         << where;
-    DeleteObject(region);
+    DeleteObject(logo.region);
+    DeleteObject(logo.picture);
 }
 
 // Counts the regions and contexts the code under test makes and deletes, by routing this
@@ -105,56 +130,29 @@ BOOL WINAPI CountDeleteDC(HDC dc) {
     return RealDeleteDC(dc);
 }
 
-// The slot of this program's import address table through which it calls `function`.
-void** ImportSlot(const char* dll, const char* function) {
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleW(NULL));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         module->Name != 0; ++module) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + module->Name), dll) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (lstrcmpA(reinterpret_cast<char*>(byName->Name), function) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
 template <typename Function>
-void Swap(const char* name, Function* real, Function counter) {
-    void** slot = ImportSlot("gdi32.dll", name);
-    ASSERT_NE(nullptr, slot) << name;
-    DWORD protection;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-    if (*real == nullptr) {
-        *real = reinterpret_cast<Function>(*slot);
-        *slot = reinterpret_cast<void*>(counter);
-    } else {
-        *slot = reinterpret_cast<void*>(*real);
-        *real = nullptr;
-    }
-    VirtualProtect(slot, sizeof *slot, protection, &protection);
+void Keep(const support::ImportSwap& swap, Function* real) {
+    *real = reinterpret_cast<Function>(swap.real());
 }
 
 class GdiCounters {
 public:
-    GdiCounters() { SwapAll(); }
-    ~GdiCounters() { SwapAll(); }
+    GdiCounters() {
+        Tally = {};
+        Keep(regions_, &RealCreateRectRgn);
+        Keep(objects_, &RealDeleteObject);
+        Keep(contexts_, &RealCreateCompatibleDC);
+        Keep(deletions_, &RealDeleteDC);
+    }
 
 private:
-    static void SwapAll() {
-        Swap("CreateRectRgn", &RealCreateRectRgn, CountCreateRectRgn);
-        Swap("DeleteObject", &RealDeleteObject, CountDeleteObject);
-        Swap("CreateCompatibleDC", &RealCreateCompatibleDC, CountCreateCompatibleDC);
-        Swap("DeleteDC", &RealDeleteDC, CountDeleteDC);
-    }
+    support::ImportSwap regions_{"gdi32.dll", "CreateRectRgn",
+                                 reinterpret_cast<void*>(CountCreateRectRgn)};
+    support::ImportSwap objects_{"gdi32.dll", "DeleteObject",
+                                 reinterpret_cast<void*>(CountDeleteObject)};
+    support::ImportSwap contexts_{"gdi32.dll", "CreateCompatibleDC",
+                                  reinterpret_cast<void*>(CountCreateCompatibleDC)};
+    support::ImportSwap deletions_{"gdi32.dll", "DeleteDC", reinterpret_cast<void*>(CountDeleteDC)};
 };
 
 struct Case {
@@ -199,12 +197,13 @@ const Case kCases[] = {
      }},
 };
 
-TEST(LogoRegion, CutsEveryPixelOfTheKeyColourAndNothingElse) {
+// At 96 DPI, and enlarged for 144 and 192.
+TEST(LogoRegion, CutsEveryPixelOfTheKeyColourAndNothingElseAtEverySize) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         Picture picture({kBlack, kWhite, kRed, kBlue, kBlack});
         c.draw(picture);
-        ExpectShapeOf(picture);
+        for (int side : {100, 150, 200}) ExpectShapeOf(picture, side);
     }
 }
 
@@ -214,22 +213,24 @@ TEST(LogoRegion, LeavesThePictureFreeAndNothingBehind) {
     for (int x = 1; x < 100; x += 2) picture.Set(x, 1, 0);  // 50 runs in row 1
     picture.Set(7, 60, 0);                                  // and one more
 
-    Tally = {};
-    HRGN region;
+    shell::ShapedLogo logo;
     {
         GdiCounters counting;
-        region = shell::BuildLogoRegion(picture.Bitmap());
+        logo = shell::ShapeLogo(picture.Bitmap(), 100);
     }
-    // One temporary region per run, each deleted; one context, deleted. Only the result stays.
+    // One temporary region per run, each deleted; two contexts, deleted. Only the result stays.
     EXPECT_EQ(1 + 51, Tally.regionsCreated);
     EXPECT_EQ(51, Tally.objectsDeleted);
-    EXPECT_EQ(1, Tally.contextsCreated);
-    EXPECT_EQ(1, Tally.contextsDeleted);
+    EXPECT_EQ(2, Tally.contextsCreated);
+    EXPECT_EQ(2, Tally.contextsDeleted);
     // A bitmap still selected into a forgotten context could not be selected again.
-    HDC other = CreateCompatibleDC(NULL);
-    EXPECT_NE(nullptr, SelectObject(other, picture.Bitmap()));
-    DeleteDC(other);
-    DeleteObject(region);
+    for (HBITMAP bitmap : {picture.Bitmap(), logo.picture}) {
+        HDC other = CreateCompatibleDC(NULL);
+        EXPECT_NE(nullptr, SelectObject(other, bitmap));
+        DeleteDC(other);
+    }
+    DeleteObject(logo.region);
+    DeleteObject(logo.picture);
 }
 
 TEST(LogoRegion, ShapesTheProgramsOwnLogo) {
@@ -240,32 +241,24 @@ TEST(LogoRegion, ShapesTheProgramsOwnLogo) {
     HBITMAP logo = LoadBitmapW(program, MAKEINTRESOURCEW(IDB_LOGO));
     ASSERT_NE(nullptr, logo);
 
-    // The pixels as the display holds them, read without GetPixel.
-    std::vector<COLORREF> pixels(kSize * kSize);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kSize;
-    info.bmiHeader.biHeight = -kSize;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    HDC screen = GetDC(NULL);
-    ASSERT_EQ(kSize, GetDIBits(screen, logo, 0, kSize, pixels.data(), &info, DIB_RGB_COLORS));
-    ReleaseDC(NULL, screen);
-    auto at = [&](int x, int y) { return pixels[y * kSize + x] & 0xFFFFFF; };
+    const std::vector<COLORREF> pixels = support::PixelsOf(logo, kSize, kSize);
+    auto at = [&](int x, int y) { return pixels[y * kSize + x]; };
     ASSERT_EQ(0u, at(1, 1));  // black background
 
-    HRGN region = shell::BuildLogoRegion(logo);
+    const shell::ShapedLogo shaped = shell::ShapeLogo(logo, kSize);
     std::string where;
-    EXPECT_EQ(0, Mismatches(
-                     region, [&](int x, int y) { return at(x, y) != at(1, 1); }, &where))
+    EXPECT_EQ(0,
+              Mismatches(
+                  shaped.region, kSize, [&](int x, int y) { return at(x, y) != at(1, 1); }, &where))
         << where;
     // A shape worth the name: much is cut away and much stays.
     int kept = 0;
     for (int y = 0; y < kSize; ++y)
-        for (int x = 0; x < kSize; ++x) kept += PtInRegion(region, x, y) ? 1 : 0;
+        for (int x = 0; x < kSize; ++x) kept += PtInRegion(shaped.region, x, y) ? 1 : 0;
     EXPECT_GT(kept, 5000);
     EXPECT_LT(kept, 9000);
-    DeleteObject(region);
+    DeleteObject(shaped.region);
+    DeleteObject(shaped.picture);
     DeleteObject(logo);
     FreeLibrary(program);
 }

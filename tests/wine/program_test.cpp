@@ -1,5 +1,8 @@
 // The real program, started as the user starts it and watched from outside: its command line,
 // its single instance, its logo, its sweeps, its tray icon, its hotkeys and its exit question.
+// The logo's tests run at 96 DPI and again at 144 and 192 (see CMakeLists.txt).
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600  // SetProcessDPIAware, for the tests; the program declares it instead
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +11,8 @@
 #include "program_support.h"
 #include "resources/resource.h"
 #include "settings_support.h"
+#include "shell/logo_region.h"
+#include "shell/logo_scan.h"
 #include "support.h"
 #include "tray_support.h"
 
@@ -53,7 +58,17 @@ TEST_F(Program, FirstStartWritesTheDefaultsAndASecondStartEndsAtOnceChangingNoth
     EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 0));
 }
 
+// The screen's DPI as a program that declares itself aware of it sees it, as the program does.
+int ScreenDpi() {
+    SetProcessDPIAware();
+    HDC screen = GetDC(NULL);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    return dpi;
+}
+
 TEST_F(Program, LogoShowsShapedCentredAndOnTopThenGoesAfterAboutTwoSeconds) {
+    const int side = shell::LogoSideAt(ScreenDpi());
     Start(L"yyyyyyy");
     HWND logo = MainWindow();
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(logo) != FALSE; }));
@@ -61,24 +76,112 @@ TEST_F(Program, LogoShowsShapedCentredAndOnTopThenGoesAfterAboutTwoSeconds) {
 
     RECT rect;
     GetWindowRect(logo, &rect);
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - 50,
-              y = GetSystemMetrics(SM_CYSCREEN) / 2 - 50;
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - side / 2,
+              y = GetSystemMetrics(SM_CYSCREEN) / 2 - side / 2;
     EXPECT_EQ(x, rect.left);
     EXPECT_EQ(y, rect.top);
-    EXPECT_EQ(100, rect.right - rect.left);
-    EXPECT_EQ(100, rect.bottom - rect.top);
-    EXPECT_TRUE(GetWindowLongW(logo, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(side, rect.right - rect.left);
+    EXPECT_EQ(side, rect.bottom - rect.top);
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST),
+              static_cast<DWORD>(GetWindowLongW(logo, GWL_EXSTYLE)));
+    // A popup and nothing more; the platform clips every top-level window by its siblings.
+    EXPECT_EQ(static_cast<DWORD>(WS_POPUP), static_cast<DWORD>(GetWindowLongW(logo, GWL_STYLE)) &
+                                                ~(WS_VISIBLE | WS_CLIPSIBLINGS));
     EXPECT_EQ(kTitle, WindowText(logo));
+    // Its class, as far as another process can read it.
+    EXPECT_EQ(static_cast<DWORD>(CS_VREDRAW | CS_HREDRAW | CS_GLOBALCLASS),
+              GetClassLongW(logo, GCL_STYLE));
+    EXPECT_EQ(0u, GetClassLongW(logo, GCL_CBCLSEXTRA));
+    EXPECT_EQ(0u, GetClassLongW(logo, GCL_CBWNDEXTRA));
     // Shaped: the black background at (1, 1) is cut away, the middle of the picture stays.
     HRGN shape = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(ERROR, GetWindowRgn(logo, shape));
     EXPECT_FALSE(PtInRegion(shape, 1, 1));
-    EXPECT_TRUE(PtInRegion(shape, 50, 40));
+    EXPECT_TRUE(PtInRegion(shape, side / 2, side * 2 / 5));
     DeleteObject(shape);
 
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(logo); }));
     // Twenty ticks of a tenth of a second cannot pass in less than one.
     EXPECT_GT(support::NowMs() - shown, 1000.0);
+}
+
+// Whole pixels of bitmap 101, as many as the screen's DPI asks for, shaped by the picture itself:
+// the window's region and what the screen shows are the enlarged logo's, pixel by pixel.
+TEST_F(Program, LogoIsItsPictureEnlargedForTheScreensDpiPixelByPixel) {
+    const int side = shell::LogoSideAt(ScreenDpi());
+    HMODULE file = LoadLibraryExW(support::BesideTests(L"vorkalun.exe").c_str(), NULL,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(nullptr, file);
+    HBITMAP image = LoadBitmapW(file, MAKEINTRESOURCEW(IDB_LOGO));
+    ASSERT_NE(nullptr, image);
+    // The enlargement itself is proven on made-up pictures (logo_region_test.cpp).
+    const shell::ShapedLogo expected = shell::ShapeLogo(image, side);
+    const std::vector<COLORREF> picture = support::PixelsOf(expected.picture, side, side);
+
+    Start(L"yyyyyyy");
+    HWND logo = MainWindow();
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(logo) != FALSE; }));
+    RECT rect;
+    GetWindowRect(logo, &rect);
+    ASSERT_EQ(side, rect.right - rect.left);
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(ERROR, GetWindowRgn(logo, shape));
+
+    int outline = 0, painted = 0, kept = 0;
+    // Painted once the window has had its first WM_PAINT; wait for it, within the two seconds.
+    WaitUntil(
+        [&] {
+            const std::vector<COLORREF> screen = support::ScreenPixels(rect);
+            outline = painted = kept = 0;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    const bool shown = PtInRegion(shape, x, y) != FALSE;
+                    outline += shown != (PtInRegion(expected.region, x, y) != FALSE);
+                    if (!shown) continue;
+                    ++kept;
+                    painted += screen[y * side + x] != picture[y * side + x];
+                }
+            return outline == 0 && painted == 0;
+        },
+        1500);
+    EXPECT_EQ(0, outline) << "pixels where the shape and the picture disagree";
+    EXPECT_EQ(0, painted) << "shown pixels other than the picture's";
+    EXPECT_GT(kept, side * side / 2);
+
+    DeleteObject(shape);
+    DeleteObject(expected.region);
+    DeleteObject(expected.picture);
+    DeleteObject(image);
+    FreeLibrary(file);
+}
+
+// The logo shows at start-up, at logon say, while the user may already be typing elsewhere.
+TEST_F(Program, LogoLeavesTheKeyboardFocusWhereItWasAndAClickOnItToo) {
+    ScreenDpi();
+    HWND field = CreateWindowExW(0, L"Edit", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 60, 300,
+                                 120, NULL, NULL, GetModuleHandleW(NULL), NULL);
+    ASSERT_NE(nullptr, field);
+    SetForegroundWindow(field);
+    SetFocus(field);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == field; }));
+    auto type = [&](const wchar_t* keys, const wchar_t* expected) {
+        for (const wchar_t* key = keys; *key; ++key) PressKey(static_cast<WORD>(*key));
+        return WaitUntil([&] { return WindowText(field) == expected; }, 3000);
+    };
+
+    Start(L"yyyyyyy");
+    HWND logo = MainWindow();
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(logo) != FALSE; }));
+    EXPECT_TRUE(type(L"AB", L"ab")) << "typed into the logo instead";
+    EXPECT_EQ(field, GetForegroundWindow());
+
+    RECT rect;
+    GetWindowRect(logo, &rect);
+    support::ClickAt({(rect.left + rect.right) / 2, rect.top + (rect.bottom - rect.top) * 2 / 5});
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(logo); }));
+    EXPECT_TRUE(type(L"C", L"abc")) << "the click took the focus";
+    EXPECT_EQ(field, GetForegroundWindow());
+    DestroyWindow(field);
 }
 
 TEST_F(Program, AClickHidesTheLogoAtOnce) {
@@ -87,7 +190,7 @@ TEST_F(Program, AClickHidesTheLogoAtOnce) {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(logo) != FALSE; }));
     RECT rect;
     GetWindowRect(logo, &rect);
-    support::ClickAt({rect.left + 50, rect.top + 40});
+    support::ClickAt({(rect.left + rect.right) / 2, rect.top + (rect.bottom - rect.top) * 2 / 5});
     const double clicked = support::NowMs();
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(logo); }));
     EXPECT_LT(support::NowMs() - clicked, 1000.0);

@@ -124,6 +124,80 @@ void ClickAt(POINT point, bool rightButton) {
     SendInput(3, inputs, sizeof(INPUT));
 }
 
+std::vector<COLORREF> PixelsOf(HBITMAP bitmap, int width, int height) {
+    std::vector<DWORD> bgr(width * height);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(NULL);
+    GetDIBits(screen, bitmap, 0, height, bgr.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(NULL, screen);
+    std::vector<COLORREF> pixels;
+    for (DWORD p : bgr) pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    return pixels;
+}
+
+std::vector<COLORREF> ScreenPixels(const RECT& rect) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(NULL);
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ before = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(copy, before);
+    DeleteDC(copy);
+    ReleaseDC(NULL, screen);
+    std::vector<COLORREF> pixels = PixelsOf(bitmap, width, height);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+namespace {
+
+void** ImportSlot(const char* dll, const char* function) {
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleW(NULL));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name != 0; ++module) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + module->Name), dll) != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<char*>(byName->Name), function) == 0)
+                return reinterpret_cast<void**>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void Store(void** slot, void* value) {
+    DWORD protection;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+}  // namespace
+
+ImportSwap::ImportSwap(const char* dll, const char* function, void* standIn)
+    : slot_(ImportSlot(dll, function)) {
+    if (slot_ == nullptr) return;
+    real_ = *slot_;
+    Store(slot_, standIn);
+}
+
+ImportSwap::~ImportSwap() {
+    if (slot_ != nullptr) Store(slot_, real_);
+}
+
 double NowMs() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);

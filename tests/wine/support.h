@@ -43,4 +43,24 @@ void ClickAt(POINT point, bool rightButton = false);
 // Milliseconds from a steady clock.
 double NowMs();
 
+// A bitmap's pixels as the display holds them, row by row from the top, read without GetPixel.
+std::vector<COLORREF> PixelsOf(HBITMAP bitmap, int width, int height);
+// What the screen shows in a rectangle, the same way.
+std::vector<COLORREF> ScreenPixels(const RECT& rect);
+
+// While it lives, this program's own calls of a function imported from a system DLL go to a
+// stand-in instead, through the slot of the import address table they use; real() is the
+// function itself, for the stand-in to call on.
+class ImportSwap {
+public:
+    ImportSwap(const char* dll, const char* function, void* standIn);
+    ~ImportSwap();
+    bool found() const { return slot_ != nullptr; }
+    void* real() const { return real_; }
+
+private:
+    void** slot_ = nullptr;
+    void* real_ = nullptr;
+};
+
 }  // namespace support
