@@ -2,19 +2,12 @@
 #include <windows.h>
 
 #include "caption/window_events.h"
-#include "resources/resource.h"
 #include "settings/settings.h"
 #include "shell/decisions.h"
 #include "shell/shell.h"
 #include "shell/tray.h"
 
 namespace {
-
-void RegisterHotKeys() {
-    // A hotkey another program already holds is simply not ours; the tray menu remains.
-    RegisterHotKey(shell::MainWindow, ID_EXIT, MOD_CONTROL | MOD_ALT, VK_F12);
-    RegisterHotKey(shell::MainWindow, ID_SETTINGS, MOD_CONTROL | MOD_ALT, VK_F11);
-}
 
 // Runs until the quit message and returns its code.
 UINT RunMessageLoop() {
@@ -41,7 +34,7 @@ extern "C" void WINAPI Start() {
     settings::LoadSettings();
     shell::CreateMainWindow();
     shell::PresentLogo(settings::Options[0] == 'y');
-    RegisterHotKeys();
+    shell::RegisterHotKeys(shell::MainWindow);
     shell::StartTicking();
 #ifndef VORKALUN_TIMER_ONLY  // a build that shows what the timer alone achieves, for comparison
     caption::WatchWindowEvents();

@@ -133,6 +133,20 @@ void PresentLogo(bool shown) {
     UpdateWindow(MainWindow);
 }
 
+void RegisterHotKeys(HWND window) {
+    // Without MOD_NOREPEAT a held key repeats the hotkey, and every repeat would open a dialog.
+    // Windows Vista does not know the flag and refuses it; there the keys go without it.
+    const UINT kNoRepeat = 0x4000;  // MOD_NOREPEAT
+    static const struct {
+        int id;
+        UINT key;
+    } kHotKeys[] = {{ID_EXIT, VK_F12}, {ID_SETTINGS, VK_F11}};
+    // A hotkey another program already holds is simply not ours; the tray menu remains.
+    for (const auto& hotKey : kHotKeys)
+        if (!RegisterHotKey(window, hotKey.id, MOD_CONTROL | MOD_ALT | kNoRepeat, hotKey.key))
+            RegisterHotKey(window, hotKey.id, MOD_CONTROL | MOD_ALT, hotKey.key);
+}
+
 void ReleaseLogo() {
     if (LogoImage == NULL) return;
     DeleteObject(LogoImage);

@@ -20,6 +20,9 @@ void CreateMainWindow();
 // Shapes the window after the logo, and shows it when the logo is wanted at start-up.
 void PresentLogo(bool shown);
 
+// Ctrl+Alt+F12 asks to exit, Ctrl+Alt+F11 opens the settings; a held key counts once.
+void RegisterHotKeys(HWND window);
+
 // Releases the logo image if it is still held.
 void ReleaseLogo();
 

@@ -20,12 +20,30 @@ UINT TaskbarCreated;
 // only then.
 bool IconWanted;
 
+// The shell runs without elevation, and the platform keeps messages from a process of lower
+// integrity away from an elevated one unless that lets them through: an elevated copy would
+// never hear of a restarted taskbar. The filter came with Windows Vista, its per-window form
+// with Windows 7; older Windows pass every message and have neither.
+void LetTaskbarCreatedThrough(HWND window) {
+    const DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide call
+    typedef BOOL(WINAPI * AllowForWindow)(HWND, UINT, DWORD, void*);
+    typedef BOOL(WINAPI * AllowForProcess)(UINT, DWORD);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (FARPROC perWindow = GetProcAddress(user32, "ChangeWindowMessageFilterEx"))
+        reinterpret_cast<AllowForWindow>(reinterpret_cast<void*>(perWindow))(window, TaskbarCreated,
+                                                                             kAllow, NULL);
+    else if (FARPROC perProcess = GetProcAddress(user32, "ChangeWindowMessageFilter"))
+        reinterpret_cast<AllowForProcess>(reinterpret_cast<void*>(perProcess))(TaskbarCreated,
+                                                                               kAllow);
+}
+
 }  // namespace
 
 void PrepareTray(HWND window) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     TrayMenu = GetSubMenu(LoadMenuW(instance, MAKEINTRESOURCEW(IDM_TRAY)), 0);
     TaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    LetTaskbarCreatedThrough(window);
 
     // The wide record, so that the tip reads right whatever the machine's ANSI code page; in
     // its first form, which every version of the shell takes.
@@ -34,7 +52,11 @@ void PrepareTray(HWND window) {
     TrayIcon.uID = ID_TRAY;
     TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     TrayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-    TrayIcon.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TRAY));
+    // At the size the notification area shows, 16 pixels at 96 DPI and 20 or 24 above, rather
+    // than the 32-pixel image shrunk. Loaded once and kept for the run.
+    TrayIcon.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     codepage::ToWide(AppTitle, TrayIcon.szTip, kTipUnits);
 }
 

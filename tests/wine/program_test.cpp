@@ -13,6 +13,7 @@
 #include "settings_support.h"
 #include "shell/logo_region.h"
 #include "shell/logo_scan.h"
+#include "shell/shell.h"
 #include "support.h"
 #include "tray_support.h"
 
@@ -278,6 +279,52 @@ TEST_F(Program, MenuSiteOpensTheSponsorsAddressInTheBrowser) {
     PressKey(VK_DOWN);  // the first entry, the address itself
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return browser.LastOpened() == L"http://vorkalun.example.org/"; }));
+}
+
+// Registered on the program's window as it starts: Windows repeats neither hotkey for a held
+// key, and where it does not know the flag (Windows Vista) the keys are registered without it.
+// Wine takes the flag and ignores it, so only the registration shows here.
+struct HotKey {
+    int id;
+    UINT modifiers, key;
+    bool operator==(const HotKey& other) const {
+        return id == other.id && modifiers == other.modifiers && key == other.key;
+    }
+};
+std::vector<HotKey> Registered;
+bool RefusesNoRepeat;
+const UINT kNoRepeat = 0x4000;  // MOD_NOREPEAT
+
+BOOL WINAPI RecordHotKey(HWND, int id, UINT modifiers, UINT key) {
+    Registered.push_back({id, modifiers, key});
+    return !(RefusesNoRepeat && (modifiers & kNoRepeat));
+}
+
+TEST(HotKeys, AreRegisteredNotToRepeatAndWithoutTheFlagWhereItIsRefused) {
+    const UINT ctrlAlt = MOD_CONTROL | MOD_ALT;
+    const struct {
+        bool refused;
+        std::vector<HotKey> calls;
+    } kCases[] = {
+        {false,
+         {{ID_EXIT, ctrlAlt | kNoRepeat, VK_F12}, {ID_SETTINGS, ctrlAlt | kNoRepeat, VK_F11}}},
+        {true,
+         {{ID_EXIT, ctrlAlt | kNoRepeat, VK_F12},
+          {ID_EXIT, ctrlAlt, VK_F12},
+          {ID_SETTINGS, ctrlAlt | kNoRepeat, VK_F11},
+          {ID_SETTINGS, ctrlAlt, VK_F11}}},
+    };
+    for (const auto& c : kCases) {
+        Registered.clear();
+        RefusesNoRepeat = c.refused;
+        {
+            support::ImportSwap swap("user32.dll", "RegisterHotKey",
+                                     reinterpret_cast<void*>(RecordHotKey));
+            ASSERT_TRUE(swap.found());
+            shell::RegisterHotKeys(NULL);
+        }
+        EXPECT_TRUE(c.calls == Registered) << c.refused;
+    }
 }
 
 TEST_F(Program, WithTheSecondOptionOffThereIsNoIconButTheHotkeysAnswer) {

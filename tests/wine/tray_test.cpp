@@ -47,9 +47,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_COMMAND:
         case WM_NULL:
-        case WM_APP:
-            Inbox.push_back({message, wParam, lParam});
-            return 0;
+        case WM_APP: Inbox.push_back({message, wParam, lParam}); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -99,6 +97,83 @@ TEST_F(Tray, IconIsThereFromAddUntilRemove) {
     EXPECT_FALSE(ShellHasIcon(GetDesktopWindow(), ID_TRAY));
     shell::RemoveTrayIcon();
     EXPECT_FALSE(ShellHasIcon(owner_, ID_TRAY));
+}
+
+// Not the 32-pixel picture shrunk: the image drawn for the size the notification area shows.
+TEST_F(Tray, IconIsTheSmallIconSizeTheSystemReports) {
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(shell::TrayIcon.hIcon, &info));
+    BITMAP mask = {};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), mask.bmWidth);
+    EXPECT_EQ(2 * GetSystemMetrics(SM_CYSMICON), mask.bmHeight);  // two colours: one bitmap
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
+// An elevated copy lets "TaskbarCreated" through the filter that keeps the messages of the
+// unelevated shell away from it: per window where Windows has that (7 and later), for the
+// process on Windows Vista, and not at all where there is no filter. The functions are looked
+// up at run time; here the look-up is answered by stand-ins that record their calls.
+struct FilterCall {
+    HWND window;
+    UINT message;
+    DWORD action;
+};
+std::vector<FilterCall> FilterCalls;
+bool HasFilterPerWindow, HasFilterPerProcess;
+FARPROC(WINAPI* RealGetProcAddress)(HMODULE, LPCSTR);
+
+BOOL WINAPI FilterPerWindow(HWND window, UINT message, DWORD action, void*) {
+    FilterCalls.push_back({window, message, action});
+    return TRUE;
+}
+BOOL WINAPI FilterPerProcess(UINT message, DWORD action) {
+    FilterCalls.push_back({NULL, message, action});
+    return TRUE;
+}
+FARPROC WINAPI LookUp(HMODULE module, LPCSTR name) {
+    if (!IS_INTRESOURCE(name) && lstrcmpA(name, "ChangeWindowMessageFilterEx") == 0)
+        return HasFilterPerWindow
+                   ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FilterPerWindow))
+                   : nullptr;
+    if (!IS_INTRESOURCE(name) && lstrcmpA(name, "ChangeWindowMessageFilter") == 0)
+        return HasFilterPerProcess
+                   ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FilterPerProcess))
+                   : nullptr;
+    return RealGetProcAddress(module, name);
+}
+
+TEST_F(Tray, TaskbarCreatedPassesTheFilterOfAnElevatedProcess) {
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    const DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD
+    const struct {
+        bool perWindow, perProcess;
+        std::vector<FilterCall> calls;
+    } kSystems[] = {
+        {true, true, {{owner_, taskbarCreated, kAllow}}},  // Windows 7 and later
+        {false, true, {{NULL, taskbarCreated, kAllow}}},   // Windows Vista
+        {false, false, {}},                                // no filter at all
+    };
+    for (const auto& system : kSystems) {
+        FilterCalls.clear();
+        HasFilterPerWindow = system.perWindow;
+        HasFilterPerProcess = system.perProcess;
+        {
+            support::ImportSwap swap("kernel32.dll", "GetProcAddress",
+                                     reinterpret_cast<void*>(LookUp));
+            ASSERT_TRUE(swap.found());
+            RealGetProcAddress = reinterpret_cast<decltype(RealGetProcAddress)>(swap.real());
+            ASSERT_NE(nullptr, RealGetProcAddress);
+            shell::PrepareTray(owner_);
+        }
+        ASSERT_EQ(system.calls.size(), FilterCalls.size()) << system.perWindow << system.perProcess;
+        for (size_t i = 0; i < FilterCalls.size(); ++i) {
+            EXPECT_EQ(system.calls[i].window, FilterCalls[i].window);
+            EXPECT_EQ(system.calls[i].message, FilterCalls[i].message);
+            EXPECT_EQ(system.calls[i].action, FilterCalls[i].action);
+        }
+    }
 }
 
 TEST_F(Tray, ShellShowsTheTitleAsTipOnEveryCodePage) {
