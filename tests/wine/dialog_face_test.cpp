@@ -1,5 +1,6 @@
-// The settings dialog drawn in this process, where its pixels can be read: the link's colours
-// and cursor.
+// The program's windows made in this process, where what another process cannot read can be:
+// the settings dialog's link, its colours and cursor; the main window's class, its icon, cursor
+// and brush.
 #include <gtest/gtest.h>
 
 #include "dialog/table_dialog.h"
@@ -53,6 +54,27 @@ TEST(DialogFace, TheLinkAloneIsPureBlueOnTheDialogsFaceWithTheProgramsCursor) {
 
     DestroyWindow(dialog);
     RegDeleteKeyW(HKEY_CURRENT_USER, settings_support::kProductKey);
+}
+
+TEST(MainWindowClass, HasTheProgramsIconAndCursorOnTheWindowColour) {
+    shell::Instance = GetModuleHandleW(NULL);
+    shell::CreateMainWindow();
+    ASSERT_NE(nullptr, shell::MainWindow);
+    WNDCLASSW registered = {};
+    ASSERT_TRUE(GetClassInfoW(shell::Instance, L"VORKALUN", &registered));
+    EXPECT_EQ(static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_GLOBALCLASS), registered.style);
+    EXPECT_EQ(WndProc, registered.lpfnWndProc);
+    EXPECT_EQ(0, registered.cbClsExtra);
+    EXPECT_EQ(0, registered.cbWndExtra);
+    // Shared handles: loading the resource again gives the same one.
+    EXPECT_EQ(LoadIconW(shell::Instance, MAKEINTRESOURCEW(IDI_MAIN)), registered.hIcon);
+    EXPECT_NE(nullptr, registered.hIcon);
+    EXPECT_EQ(LoadCursorW(shell::Instance, MAKEINTRESOURCEW(IDC_FINGER)), registered.hCursor);
+    EXPECT_EQ(shell::LinkCursor, registered.hCursor);
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), registered.hbrBackground);
+    EXPECT_EQ(nullptr, registered.lpszMenuName);
+    DestroyWindow(shell::MainWindow);
+    support::PumpMessages();  // the quit message the window's end posts
 }
 
 }  // namespace
