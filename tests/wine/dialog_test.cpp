@@ -51,6 +51,7 @@ TEST_F(Dialog, HotkeyOpensTheWholeTableAndTheSweepsRelabelItsOwnButtons) {
     EXPECT_EQ(L"vorkalun.example.org", Item(dialog, ID_SITE));
     // No autostart entry, the logo off, the icon on.
     EXPECT_FALSE(IsChecked(dialog, IDC_AUTOSTART));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_AUTOSTART)));
     EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_LOGO));
     EXPECT_TRUE(IsChecked(dialog, IDC_SHOW_TRAY));
     EXPECT_TRUE(WaitUntil([&] {
@@ -128,6 +129,23 @@ TEST_F(Dialog, TheBoxesApplyTheTrayIconAndTheAutostartEntryAtOnceAndStoreTheLogo
     ASSERT_TRUE(ClosesSoon(dialog));
     EXPECT_TRUE(ShellHasOurIcon());
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+}
+
+TEST_F(Dialog, WhereTheRunKeyCannotBeWrittenTheAutostartBoxIsGreyedAndShowsTheEntry) {
+    Start(L"nyyyyyy");
+    for (bool entry : {false, true}) {
+        if (entry) StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);
+        ReadOnlyRunKey readOnly;
+        HWND dialog = Open();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(entry, IsChecked(dialog, IDC_AUTOSTART));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_AUTOSTART)));
+        Click(dialog, IDC_TABLE_OK);
+        ASSERT_TRUE(ClosesSoon(dialog));
+        const RawValue stored = ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+        EXPECT_EQ(entry, stored.found);
+        EXPECT_TRUE(!entry || HoldsText(stored, L"C:\\vorkalun.exe"));
+    }
 }
 
 TEST_F(Dialog, TheLogoChoiceTakesEffectAtTheNextStartOnly) {

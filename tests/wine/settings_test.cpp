@@ -259,6 +259,25 @@ TEST_F(Autostart, IsAddedFoundAndRemoved) {
     EXPECT_FALSE(settings::IsAutostartSet());
 }
 
+TEST_F(Autostart, ShowsWhereTheRunKeyCannotBeOpenedForWritingAndNothingElseIsTried) {
+    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\elsewhere\\vorkalun.exe", false);
+    const RawValue before = Stored();
+    ASSERT_TRUE(settings::CanChangeAutostart());
+    {
+        ReadOnlyRunKey readOnly;
+        EXPECT_FALSE(settings::CanChangeAutostart());
+        EXPECT_TRUE(settings::IsAutostartSet());
+        settings::RemoveAutostart();
+        settings::AddAutostart();
+        EXPECT_EQ(before, Stored());
+        // Nor did the entry go to the user's own Run key instead.
+        EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kRunKey, L"VORKALUN").found);
+    }
+    EXPECT_TRUE(settings::CanChangeAutostart());
+    settings::RemoveAutostart();
+    EXPECT_FALSE(Stored().found);
+}
+
 // The store's helper copied where the path is the point, and started from there.
 struct Placement {
     std::wstring directory;
