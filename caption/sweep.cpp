@@ -5,6 +5,7 @@
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
+#include "caption/wait_account.h"
 
 namespace caption {
 
@@ -12,9 +13,14 @@ namespace {
 
 enum { kTextCapacity = 256 };
 
-// A button that does not answer within this long is left for a later tick: the sweep must
-// never wait on a program that has stopped responding.
-const UINT kSetTextTimeoutMs = 20;
+// What one sweep may wait for buttons to take their texts, in all and on one program, and
+// what the reported windows between two ticks may. A program that has kept an account waiting
+// its share (one timeout is enough) is passed over until the account opens again at the next
+// tick, and once the whole is spent, everything is. So neither a program that answers every
+// text just in time nor a crowd of silent ones holds up the hotkeys, the menu or the other
+// programs' buttons for much more than a tick.
+const unsigned kSweepWaitMs = 100, kSweepShareMs = 50;
+const unsigned kReportWaitMs = 40, kReportShareMs = kRelabelTimeoutMs;
 
 // A class name, then a window's text, read narrow and wide. The sweep and the event step have
 // a set each: an event can arrive while the sweep waits for a button to take its text.
@@ -25,11 +31,30 @@ struct Texts {
 Texts SweepTexts;
 Texts EventTexts;
 
-// The thread whose button last let its relabel time out since this sweep began. Its other
-// buttons wait for the next sweep, the reported ones too: a program that has just stopped
-// answering, or is too busy to, then costs a timeout or two per tick, not one per button,
-// until the platform itself declares it hung.
-DWORD SilentThread;
+WaitAccount SweepAccount;
+WaitAccount ReportAccount;
+
+// Where the sweep starts relabelling: a top-level window, and how many of its descendants, in
+// the order the platform enumerates them, it leaves to the end of the sweep; NULL for the
+// first window of all. The sweep goes on from there to the last window, then wraps round to
+// the first and ends where it started. A window it passes over, or the one where its time
+// runs out, is where the next sweep starts; so windows late in the order are reached in turn,
+// however long the ones before them keep the sweeps waiting.
+enum { kNoEnd = -1 };
+HWND StartWindow;
+int StartOffset;
+
+// The pass under way: the top-level window it is in, the position among its descendants,
+// and the positions there it relabels. The first pass relabels from the start on; the wrap,
+// the second pass, up to it.
+HWND CurrentWindow;
+int Offset;
+int RelabelFrom, RelabelTo;
+bool Wrapping;
+bool StartReached;
+bool OutOfTime;
+HWND PassedOverWindow;  // NULL while this sweep has left nothing out
+int PassedOverOffset;
 
 // Texts are read wide and narrowed to 1251 here. A narrow read would go through the machine's
 // own code page, which loses the Russian captions on a non-Cyrillic Windows and turns letters
@@ -52,23 +77,27 @@ const char* ReadText(HWND window, Texts& texts) {
     return Narrowed(texts);
 }
 
-bool IsSilent(HWND window) {
-    return SilentThread != 0 && GetWindowThreadProcessId(window, NULL) == SilentThread;
-}
-
-// Returns whether the text was sent: a button of a silent program is left for later.
-bool Relabel(HWND window, int row, Texts& texts) {
-    if (IsSilent(window)) return false;
+// Returns whether the text was sent: a button of a program that has used up its share of the
+// account is passed over.
+bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (!MayWaitOn(account, process)) return false;
     codepage::ToWide(ReplacementText(row), texts.wide, kTextCapacity);
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
-    // timeout keeps a busy or hung owner from freezing the program.
+    // timeout keeps a busy or hung owner from freezing the program. The clock may be as coarse
+    // as the system's tick: over many relabels its errors even out.
+    const DWORD sent = GetTickCount();
     DWORD_PTR ignored;
-    if (!SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
-                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kSetTextTimeoutMs, &ignored) &&
-        GetLastError() == ERROR_TIMEOUT)
-        SilentThread = GetWindowThreadProcessId(window, NULL);
-    // Invalidated even when the wait ran out: the text still arrives once the owner answers,
-    // and a button that does not repaint itself for it then shows it all the same.
+    const bool timedOut =
+        !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
+                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kRelabelTimeoutMs, &ignored) &&
+        GetLastError() == ERROR_TIMEOUT;
+    BookWait(&account, process, GetTickCount() - sent, timedOut);
+    // Invalidated even when the wait ran out: an owner that was only slow still takes the text
+    // when it gets to it, and a button that does not repaint itself for it then shows it all
+    // the same. Where the text never arrives (the wait abandoned for a hung owner, the message
+    // refused by the platform's privilege rules, the window gone) this costs nothing.
     InvalidateRect(window, NULL, FALSE);
     return true;
 }
@@ -79,27 +108,60 @@ bool IsBelowTopLevel(HWND window) {
     return root != NULL && root != window && GetAncestor(root, GA_PARENT) == GetDesktopWindow();
 }
 
+void PassOver(int offset) {
+    if (PassedOverWindow != NULL) return;
+    PassedOverWindow = CurrentWindow;
+    PassedOverOffset = offset;
+}
+
 BOOL CALLBACK VisitDescendant(HWND window, LPARAM) {
-    if (IsButton(window, SweepTexts)) ExamineButton(window);
+    if (Offset == RelabelTo) return FALSE;
+    const int offset = Offset++;
+    if (offset < RelabelFrom) return TRUE;
+    if (!HasTimeLeft(SweepAccount)) {
+        PassOver(offset);
+        OutOfTime = true;
+        return FALSE;
+    }
+    if (IsButton(window, SweepTexts) && !ExamineButton(window)) PassOver(offset);
     return TRUE;
 }
 
 BOOL CALLBACK VisitTopLevel(HWND window, LPARAM) {
+    const bool isStart = window == StartWindow;
+    if (!Wrapping && !StartReached && !isStart) return TRUE;
+    StartReached = true;
+    CurrentWindow = window;
+    Offset = 0;
+    RelabelFrom = isStart && !Wrapping ? StartOffset : 0;
+    RelabelTo = isStart && Wrapping ? StartOffset : kNoEnd;
     EnumChildWindows(window, VisitDescendant, 0);
-    return TRUE;
+    return !OutOfTime && !(isStart && Wrapping);
 }
 
 }  // namespace
 
 void SweepWindows() {
-    SilentThread = 0;
+    OpenAccount(&SweepAccount, kSweepWaitMs, kSweepShareMs);
+    PassedOverWindow = NULL;
+    OutOfTime = false;
+    Wrapping = false;
+    StartReached = StartWindow == NULL;
     EnumWindows(VisitTopLevel, 0);
+    if (StartWindow != NULL && !OutOfTime) {
+        Wrapping = true;
+        EnumWindows(VisitTopLevel, 0);
+    }
+    StartWindow = PassedOverWindow;
+    StartOffset = PassedOverOffset;
 }
 
-void ExamineButton(HWND window) {
+bool ExamineButton(HWND window) {
     const int row = FindCaptionRow(ReadText(window, SweepTexts));
-    if (row != kNoRow) Relabel(window, row, SweepTexts);
+    return row == kNoRow || Relabel(window, row, SweepTexts, SweepAccount);
 }
+
+void OpenReportAccount() { OpenAccount(&ReportAccount, kReportWaitMs, kReportShareMs); }
 
 bool ExamineReportedWindow(HWND window) {
     if (!IsButton(window, EventTexts) || !IsBelowTopLevel(window)) return false;
@@ -108,7 +170,7 @@ bool ExamineReportedWindow(HWND window) {
     // left to the sweep, so that no change of ours can set a text again at once.
     if (IsReplacementText(text)) return false;
     const int row = FindCaptionRow(text);
-    return row != kNoRow && Relabel(window, row, EventTexts);
+    return row != kNoRow && Relabel(window, row, EventTexts, ReportAccount);
 }
 
 }  // namespace caption

@@ -1,4 +1,5 @@
-// The caption comparison and lookup, and the bounds of the replacement texts.
+// The caption comparison and lookup, the bounds of the replacement texts, and the account of
+// what relabelling may wait on other programs.
 #include "caption/caption_table.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "caption/wait_account.h"
 
 using caption::CompareCaptions;
 using caption::FindCaptionRow;
@@ -204,6 +207,59 @@ TEST(FindCaptionRow, AReplacementEqualToACaptionIsFoundThroughTheCaption) {
     caption::SetReplacementText(0, "Yes", 3);
     EXPECT_EQ(2, FindCaptionRow(caption::ReplacementText(0)));
     caption::SetReplacementText(0, "&Нафиг", 20);
+}
+
+class Account : public ::testing::Test {
+protected:
+    void SetUp() override { caption::OpenAccount(&account_, 50, 20); }
+    bool MayWaitOn(unsigned long process) const { return caption::MayWaitOn(account_, process); }
+    void Book(unsigned long process, unsigned ms, bool timedOut = false) {
+        caption::BookWait(&account_, process, ms, timedOut);
+    }
+    caption::WaitAccount account_;
+};
+
+TEST_F(Account, PassesOverAProgramOnceItHasWaitedItsShareAndNoOther) {
+    Book(7, 15);
+    EXPECT_TRUE(MayWaitOn(7));
+    Book(7, 5);
+    EXPECT_FALSE(MayWaitOn(7));
+    EXPECT_TRUE(MayWaitOn(8));
+    EXPECT_TRUE(caption::HasTimeLeft(account_));
+}
+
+TEST_F(Account, ARelabelThatRanOutOfTimeBooksTheWholeShareWhateverTheClockSaw) {
+    Book(7, 0, true);
+    EXPECT_FALSE(MayWaitOn(7));
+    Book(8, 16, true);
+    EXPECT_FALSE(MayWaitOn(8));
+    EXPECT_TRUE(MayWaitOn(9));
+    Book(9, 0);  // a prompt answer books nothing
+    EXPECT_TRUE(MayWaitOn(9));
+}
+
+TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
+    Book(1, 19);
+    Book(2, 19);
+    EXPECT_TRUE(MayWaitOn(3));
+    Book(3, 12);
+    EXPECT_FALSE(caption::HasTimeLeft(account_));
+    EXPECT_FALSE(MayWaitOn(4));
+    caption::OpenAccount(&account_, 50, 20);
+    EXPECT_TRUE(MayWaitOn(1));
+    EXPECT_TRUE(caption::HasTimeLeft(account_));
+}
+
+TEST_F(Account, ProgramsBeyondThoseItTellsApartStillCountInItsTotal) {
+    for (unsigned long process = 1; process <= caption::kProgramsTracked; ++process)
+        Book(process, 1);
+    Book(100, 0, true);
+    Book(100, 20);
+    EXPECT_TRUE(MayWaitOn(100));  // not told apart, so not passed over alone
+    EXPECT_TRUE(caption::HasTimeLeft(account_));
+    Book(100, 30);
+    EXPECT_FALSE(MayWaitOn(100));
+    EXPECT_FALSE(caption::HasTimeLeft(account_));
 }
 
 }  // namespace
