@@ -60,6 +60,24 @@ TEST_F(Dialog, HotkeyOpensTheWholeTableAndTheSweepsRelabelItsOwnButtons) {
     }));
 }
 
+TEST_F(Dialog, OpeningItShowsTheTextsInMemoryButTheOptionsReloadedFromTheRegistry) {
+    Start(L"yyyyyyy");
+    // Written while the program runs: the grid was filled before the reload, the boxes after.
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"No", L"Новое", false);
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", L"nnyyyyy", true);
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"&Нафиг", Item(dialog, IDC_REPLACEMENT));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_LOGO));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_TRAY));
+    // The reload reached the memory: a new button gets the new text.
+    HANDLE helper = support::StartProgram(L"wine_helper.exe", L"buttons \"After the reload\" No");
+    HWND host = support::WaitForWindow(L"After the reload");
+    ASSERT_NE(nullptr, host);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(host, 1)) == L"Новое"; }));
+    support::EndProcess(helper);
+}
+
 TEST_F(Dialog, MenuPropertiesOpensIt) {
     Start(L"nyyyyyy");
     HWND icon = NULL;
@@ -79,6 +97,9 @@ TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     SetItem(dialog, IDC_REPLACEMENT + 2, L"Ага");                        // Yes
     SetItem(dialog, IDC_REPLACEMENT + 3, L"абвгдеёжзийклмнопрстуфхцч");  // OK: 25 characters
     SetItem(dialog, IDC_REPLACEMENT + 4, L"");                           // Abort
+    // Changed behind its back: OK writes all thirteen values again, untouched rows included.
+    DeleteValue(HKEY_CURRENT_USER, kProductKey, L"Help");
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", L"ynnnnnn", true);
     Click(dialog, IDC_TABLE_OK);
     ASSERT_TRUE(ClosesSoon(dialog));
 
@@ -86,7 +107,9 @@ TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     EXPECT_EQ(L"абвгдеёжзийклмнопрс", Stored(L"OK"));
     EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Abort").found);
     EXPECT_EQ(L"", Stored(L"Abort"));
-    EXPECT_EQ(L"Памагите", Stored(L"Help"));  // the untouched rows are written as they were
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Help"), L"Памагите"));
+    EXPECT_EQ(std::wstring(L"nyyyyyy\0", 8),
+              ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options").Units());
 
     HANDLE helper = support::StartProgram(L"wine_helper.exe", L"buttons \"After OK\" Yes OK Abort");
     HWND host = support::WaitForWindow(L"After OK");
