@@ -157,7 +157,7 @@ class Replacement : public ::testing::Test {
 protected:
     void SetUp() override { saved_ = caption::ReplacementText(kRow); }
     void TearDown() override { caption::SetReplacementText(kRow, saved_.c_str(), 20); }
-    static const int kRow = 4;
+    static constexpr int kRow = 4;
     std::string saved_;
 };
 
@@ -203,10 +203,16 @@ TEST_F(Replacement, IsReplacementTextComparesWholeTextsByteForByte) {
     EXPECT_TRUE(caption::IsReplacementText(""));
 }
 
-TEST(FindCaptionRow, AReplacementEqualToACaptionIsFoundThroughTheCaption) {
-    caption::SetReplacementText(0, "Yes", 3);
-    EXPECT_EQ(2, FindCaptionRow(caption::ReplacementText(0)));
-    caption::SetReplacementText(0, "&Нафиг", 20);
+TEST_F(Replacement, IsFoundOnlyWhereItEqualsACaptionAndThenThroughThatCaption) {
+    // A text of its own is found nowhere, though a row now holds it.
+    caption::SetReplacementText(kRow, "Стой!", 20);
+    EXPECT_EQ(kNoRow, FindCaptionRow("Стой!"));
+    // One set to another row's caption is that row's, not its own.
+    caption::SetReplacementText(kRow, "Yes", 20);
+    EXPECT_EQ(2, FindCaptionRow("Yes"));
+    // One set to its own row's caption is found there, as that caption.
+    caption::SetReplacementText(kRow, "&Abort", 20);
+    EXPECT_EQ(kRow, FindCaptionRow("&Abort"));
 }
 
 class Account : public ::testing::Test {
