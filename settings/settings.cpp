@@ -29,7 +29,9 @@ enum {
 // One thread and one operation at a time, so these serve every read and write.
 WCHAR Name[kNameCapacity];
 // Reads land here first: where the data does not fit, the platform leaves the destination
-// undefined, and a failed read must leave the texts and Options as they were.
+// undefined, and a failed read must leave the texts and Options as they were. One unit more
+// than the longest limit: ReadValue allows an odd byte past the limit's units, and the read
+// may write that byte here.
 WCHAR ReadUnits[kRunReadLimit + 1];
 char ReadBytes[kRunReadLimit];
 // Data to write, quotes of the autostart command included, and the unit that follows it.
