@@ -11,7 +11,7 @@ namespace caption {
 
 namespace {
 
-enum { kTextCapacity = 256 };
+enum { kTextCapacity = 256, kNoEnd = -1 };
 
 // What one sweep may wait for buttons to take their texts, in all and on one program, and
 // what the reported windows between two ticks may. A program that has kept an account waiting
@@ -31,30 +31,32 @@ struct Texts {
 Texts SweepTexts;
 Texts EventTexts;
 
-WaitAccount SweepAccount;
 WaitAccount ReportAccount;
 
-// Where the sweep starts relabelling: a top-level window, and how many of its descendants, in
-// the order the platform enumerates them, it leaves to the end of the sweep; NULL for the
-// first window of all. The sweep goes on from there to the last window, then wraps round to
-// the first and ends where it started. A window it passes over, or the one where its time
-// runs out, is where the next sweep starts; so windows late in the order are reached in turn,
-// however long the ones before them keep the sweeps waiting.
-enum { kNoEnd = -1 };
-HWND StartWindow;
-int StartOffset;
+// A window among the descendants of a top-level window, counted in the order the platform
+// enumerates them.
+struct Place {
+    HWND topLevel;
+    int offset;
+};
 
-// The pass under way: the top-level window it is in, the position among its descendants,
-// and the positions there it relabels. The first pass relabels from the start on; the wrap,
-// the second pass, up to it.
-HWND CurrentWindow;
-int Offset;
-int RelabelFrom, RelabelTo;
-bool Wrapping;
-bool StartReached;
-bool OutOfTime;
-HWND PassedOverWindow;  // NULL while this sweep has left nothing out
-int PassedOverOffset;
+// A sweep starts relabelling at a place, goes on to the last window, then wraps round to the
+// first and ends where it started. The first window it passes over, or the one where its time
+// runs out, is where the next sweep starts; so windows late in the order are reached in turn,
+// however long the ones before them keep the sweeps waiting. The enumeration callbacks are
+// handed this record.
+struct Sweep {
+    WaitAccount account;
+    Place start;       // no top-level window: from the first window of all
+    Place passedOver;  // no top-level window: nothing left out so far
+    HWND topLevel;     // the one the pass is in
+    int offset;
+    int from, to;   // the offsets the pass relabels there
+    bool wrapping;  // the second pass, up to the start
+    bool started;   // the first pass has reached the start
+    bool outOfTime;
+};
+Sweep Sweeping;
 
 // Texts are read wide and narrowed to 1251 here. A narrow read would go through the machine's
 // own code page, which loses the Russian captions on a non-Cyrillic Windows and turns letters
@@ -108,57 +110,60 @@ bool IsBelowTopLevel(HWND window) {
     return root != NULL && root != window && GetAncestor(root, GA_PARENT) == GetDesktopWindow();
 }
 
-void PassOver(int offset) {
-    if (PassedOverWindow != NULL) return;
-    PassedOverWindow = CurrentWindow;
-    PassedOverOffset = offset;
+void PassOver(Sweep& sweep, int offset) {
+    if (sweep.passedOver.topLevel != NULL) return;
+    sweep.passedOver.topLevel = sweep.topLevel;
+    sweep.passedOver.offset = offset;
 }
 
-BOOL CALLBACK VisitDescendant(HWND window, LPARAM) {
-    if (Offset == RelabelTo) return FALSE;
-    const int offset = Offset++;
-    if (offset < RelabelFrom) return TRUE;
-    if (!HasTimeLeft(SweepAccount)) {
-        PassOver(offset);
-        OutOfTime = true;
+BOOL CALLBACK VisitDescendant(HWND window, LPARAM parameter) {
+    Sweep& sweep = *reinterpret_cast<Sweep*>(parameter);
+    if (sweep.offset == sweep.to) return FALSE;
+    const int offset = sweep.offset++;
+    if (offset < sweep.from) return TRUE;
+    if (!HasTimeLeft(sweep.account)) {
+        PassOver(sweep, offset);
+        sweep.outOfTime = true;
         return FALSE;
     }
-    if (IsButton(window, SweepTexts) && !ExamineButton(window)) PassOver(offset);
+    if (IsButton(window, SweepTexts) && !ExamineButton(window)) PassOver(sweep, offset);
     return TRUE;
 }
 
-BOOL CALLBACK VisitTopLevel(HWND window, LPARAM) {
-    const bool isStart = window == StartWindow;
-    if (!Wrapping && !StartReached && !isStart) return TRUE;
-    StartReached = true;
-    CurrentWindow = window;
-    Offset = 0;
-    RelabelFrom = isStart && !Wrapping ? StartOffset : 0;
-    RelabelTo = isStart && Wrapping ? StartOffset : kNoEnd;
-    EnumChildWindows(window, VisitDescendant, 0);
-    return !OutOfTime && !(isStart && Wrapping);
+BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
+    Sweep& sweep = *reinterpret_cast<Sweep*>(parameter);
+    const bool isStart = window == sweep.start.topLevel;
+    if (!sweep.wrapping && !sweep.started && !isStart) return TRUE;
+    sweep.started = true;
+    sweep.topLevel = window;
+    sweep.offset = 0;
+    sweep.from = isStart && !sweep.wrapping ? sweep.start.offset : 0;
+    sweep.to = isStart && sweep.wrapping ? sweep.start.offset : kNoEnd;
+    EnumChildWindows(window, VisitDescendant, parameter);
+    return !sweep.outOfTime && !(isStart && sweep.wrapping);
 }
 
 }  // namespace
 
 void SweepWindows() {
-    OpenAccount(&SweepAccount, kSweepWaitMs, kSweepShareMs);
-    PassedOverWindow = NULL;
-    OutOfTime = false;
-    Wrapping = false;
-    StartReached = StartWindow == NULL;
-    EnumWindows(VisitTopLevel, 0);
-    if (StartWindow != NULL && !OutOfTime) {
-        Wrapping = true;
-        EnumWindows(VisitTopLevel, 0);
+    Sweep& sweep = Sweeping;
+    OpenAccount(&sweep.account, kSweepWaitMs, kSweepShareMs);
+    sweep.passedOver.topLevel = NULL;
+    sweep.outOfTime = false;
+    sweep.wrapping = false;
+    sweep.started = sweep.start.topLevel == NULL;
+    const LPARAM parameter = reinterpret_cast<LPARAM>(&sweep);
+    EnumWindows(VisitTopLevel, parameter);
+    if (sweep.start.topLevel != NULL && !sweep.outOfTime) {
+        sweep.wrapping = true;
+        EnumWindows(VisitTopLevel, parameter);
     }
-    StartWindow = PassedOverWindow;
-    StartOffset = PassedOverOffset;
+    sweep.start = sweep.passedOver;
 }
 
 bool ExamineButton(HWND window) {
     const int row = FindCaptionRow(ReadText(window, SweepTexts));
-    return row == kNoRow || Relabel(window, row, SweepTexts, SweepAccount);
+    return row == kNoRow || Relabel(window, row, SweepTexts, Sweeping.account);
 }
 
 void OpenReportAccount() { OpenAccount(&ReportAccount, kReportWaitMs, kReportShareMs); }
