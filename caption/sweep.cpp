@@ -89,13 +89,15 @@ bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
     // timeout keeps a busy or hung owner from freezing the program. The clock may be as coarse
     // as the system's tick: over many relabels its errors even out.
+    // A relabel that fails passes its program over, whatever the reason: the wait ran out (older
+    // systems say so without an error code), the owner was declared hung, or the platform's
+    // privilege rules refused the message, as they refuse every message to an elevated one.
     const DWORD sent = GetTickCount();
     DWORD_PTR ignored;
-    const bool timedOut =
+    const bool failed =
         !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
-                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kRelabelTimeoutMs, &ignored) &&
-        GetLastError() == ERROR_TIMEOUT;
-    BookWait(&account, process, GetTickCount() - sent, timedOut);
+                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kRelabelTimeoutMs, &ignored);
+    BookWait(&account, process, GetTickCount() - sent, failed);
     // Invalidated even when the wait ran out: an owner that was only slow still takes the text
     // when it gets to it, and a button that does not repaint itself for it then shows it all
     // the same. Where the text never arrives (the wait abandoned for a hung owner, the message

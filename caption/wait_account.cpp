@@ -29,9 +29,9 @@ bool MayWaitOn(const WaitAccount& account, unsigned long process) {
     return i < 0 || account.programs[i].waitedMs < account.shareMs;
 }
 
-void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bool timedOut) {
+void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bool failed) {
     account->waitedMs += waitedMs;
-    if (waitedMs == 0 && !timedOut) return;
+    if (waitedMs == 0 && !failed) return;
     int i = FindProgram(*account, process);
     if (i < 0) {
         if (account->programCount == kProgramsTracked) return;
@@ -41,7 +41,7 @@ void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bo
     }
     unsigned& booked = account->programs[i].waitedMs;
     booked += waitedMs;
-    if (timedOut && booked < account->shareMs) booked = account->shareMs;
+    if (failed && booked < account->shareMs) booked = account->shareMs;
 }
 
 }  // namespace caption

@@ -33,8 +33,8 @@ bool HasTimeLeft(const WaitAccount& account);
 // program has not used up its share.
 bool MayWaitOn(const WaitAccount& account, unsigned long process);
 
-// Books what a relabel waited. One that ran out of time books the program's whole share at
-// least, whatever a coarse clock made of it.
-void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bool timedOut);
+// Books what a relabel waited. One that failed, a timeout among them, books the program's
+// whole share at least, whatever a coarse clock made of the wait.
+void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bool failed);
 
 }  // namespace caption

@@ -219,18 +219,18 @@ class Account : public ::testing::Test {
 protected:
     void SetUp() override { caption::OpenAccount(&account_, 50, 20); }
     bool MayWaitOn(unsigned long process) const { return caption::MayWaitOn(account_, process); }
-    void Book(unsigned long process, unsigned ms, bool timedOut = false) {
-        caption::BookWait(&account_, process, ms, timedOut);
+    void Book(unsigned long process, unsigned ms, bool failed = false) {
+        caption::BookWait(&account_, process, ms, failed);
     }
     caption::WaitAccount account_;
 };
 
-TEST_F(Account, PassesOverAProgramThatWaitedItsShareOrRanOutOfTimeAndNoOther) {
+TEST_F(Account, PassesOverAProgramThatWaitedItsShareOrFailedAndNoOther) {
     Book(7, 15);
     EXPECT_TRUE(MayWaitOn(7));
     Book(7, 5);
     EXPECT_FALSE(MayWaitOn(7));
-    Book(8, 0, true);  // a timeout books the whole share, whatever a coarse clock saw
+    Book(8, 0, true);  // a failure books the whole share, whatever a coarse clock saw
     EXPECT_FALSE(MayWaitOn(8));
     Book(9, 0);  // a prompt answer books nothing
     EXPECT_TRUE(MayWaitOn(9));
