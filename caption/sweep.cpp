@@ -86,13 +86,13 @@ bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
     GetWindowThreadProcessId(window, &process);
     if (!MayWaitOn(account, process)) return false;
     codepage::ToWide(ReplacementText(row), texts.wide, kTextCapacity);
-    // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
-    // timeout keeps a busy or hung owner from freezing the program. The clock may be as coarse
-    // as the system's tick: over many relabels its errors even out.
-    // A relabel that fails passes its program over, whatever the reason: the wait ran out (older
-    // systems say so without an error code), the owner was declared hung, or the platform's
-    // privilege rules refused the message, as they refuse every message to an elevated one.
+    // The clock may be as coarse as the system's timer: over many relabels its errors even out.
     const DWORD sent = GetTickCount();
+    // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
+    // timeout keeps a busy or hung owner from freezing the program. A relabel that fails passes
+    // its program over, whatever the reason: the wait ran out (older systems say so without an
+    // error code), the owner was declared hung, or the platform's privilege rules refused the
+    // message, as they refuse every message to an elevated program.
     DWORD_PTR ignored;
     const bool failed =
         !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
