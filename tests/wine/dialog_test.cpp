@@ -62,6 +62,8 @@ TEST_F(Dialog, HotkeyOpensTheWholeTableAndTheSweepsRelabelItsOwnButtons) {
 
 TEST_F(Dialog, OpeningItShowsTheTextsInMemoryButTheOptionsReloadedFromTheRegistry) {
     Start(L"yyyyyyy");
+    // The icon comes after the hotkeys: once it is there, so are they.
+    ASSERT_TRUE(WaitUntil([] { return ShellHasOurIcon(); }));
     // Written while the program runs: the grid was filled before the reload, the boxes after.
     StoreUnits(HKEY_CURRENT_USER, kProductKey, L"No", L"Новое", false);
     StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", L"nnyyyyy", true);
