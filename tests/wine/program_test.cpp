@@ -121,10 +121,12 @@ TEST_F(Program, ExitQuestionAnsweredNoKeepsItRunningAndYesEndsItWithItsIcon) {
 
     HWND box = AskToExitWithHotkey();
     ASSERT_NE(nullptr, box);
-    bool textFound = false;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        textFound |= WindowText(child) == kQuestion;
-    EXPECT_TRUE(textFound);
+    // The box is found by its title as soon as it exists, its text a moment later.
+    EXPECT_TRUE(WaitUntil([&] {
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (WindowText(child) == kQuestion) return true;
+        return false;
+    }));
     // The question's own buttons are relabelled like any other.
     HWND yes = GetDlgItem(box, IDYES), no = GetDlgItem(box, IDNO);
     EXPECT_TRUE(
