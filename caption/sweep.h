@@ -6,11 +6,16 @@
 namespace caption {
 
 // Every descendant of every top-level window whose class is a button class and whose text
-// is a standard caption gets that caption's replacement text.
+// is a standard caption gets that caption's replacement text. A sweep waits on other programs
+// only so long; what it leaves out, the next one starts with.
 void SweepWindows();
 
-// The per-button step of the sweep: looks the window's text up and relabels it.
-void ExamineButton(HWND window);
+// The per-button step of the sweep: looks the window's text up and relabels it. Returns false
+// when the button needs its text but its program has kept this sweep waiting long enough.
+bool ExamineButton(HWND window);
+
+// Opens the reported windows' own waiting account afresh; called on every tick.
+void OpenReportAccount();
 
 // The step for a window the platform reports created, shown or renamed: the sweep's step if
 // the window is a button below a top-level window, except that a text which is itself a

@@ -1,5 +1,7 @@
-// Out-of-context window events: the platform queues them to this thread and delivers them
-// from its message loop, so no code of ours runs inside another process.
+// Out-of-context window events: the platform queues them to this thread, so no code of ours
+// runs inside another process. They arrive wherever the thread takes or waits for messages:
+// in the message loop, in the modal loops of the dialog and the exit question, and inside a
+// relabel's wait for another program (SendMessageTimeout with SMTO_NORMAL), the sweep's too.
 #include "caption/window_events.h"
 
 #include <windows.h>
@@ -43,6 +45,7 @@ void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG
 }  // namespace
 
 void WatchWindowEvents() {
+    OpenReportAccount();
     for (int i = 0; i < kWatchedCount; ++i)
         Hooks[i] = SetWinEventHook(kWatchedEvents[i], kWatchedEvents[i], NULL, OnWindowEvent, 0, 0,
                                    WINEVENT_OUTOFCONTEXT);
@@ -53,6 +56,9 @@ void StopWatchingWindowEvents() {
         if (Hooks[i] != NULL) UnhookWinEvent(Hooks[i]);
 }
 
-void RefillEventBudget() { RelabelledCount = 0; }
+void RefillEventBudget() {
+    RelabelledCount = 0;
+    OpenReportAccount();
+}
 
 }  // namespace caption

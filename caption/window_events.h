@@ -8,9 +8,10 @@ namespace caption {
 void WatchWindowEvents();
 void StopWatchingWindowEvents();
 
-// Called on every tick. Between two ticks the reports relabel only so many buttons, and none
-// twice, so that nothing reported, not even a window that keeps putting its caption back,
-// can keep the program busy; the sweep still relabels such a window once a tick.
+// Called on every tick. Between two ticks the reports relabel only so many buttons, none
+// twice, and wait on other programs only so long, so that nothing reported, not even a window
+// that keeps putting its caption back, can keep the program busy; the sweep still relabels
+// such a window once a tick.
 void RefillEventBudget();
 
 }  // namespace caption

@@ -41,6 +41,8 @@ void OnInitDialog(HWND dialog) {
     // After the fill: the grid shows the texts in memory, the boxes the reloaded options.
     settings::LoadSettings();
     CheckIf(dialog, IDC_AUTOSTART, settings::IsAutostartSet());
+    // Greyed where OK could not change the entry: it shows what is there, and offers nothing.
+    if (!settings::CanChangeAutostart()) EnableWindow(GetDlgItem(dialog, IDC_AUTOSTART), FALSE);
     CheckIf(dialog, IDC_SHOW_LOGO, settings::Options[0] != 'n');
     CheckIf(dialog, IDC_SHOW_TRAY, settings::Options[1] != 'n');
 }

@@ -29,19 +29,26 @@ enum {
 // One thread and one operation at a time, so these serve every read and write.
 WCHAR Name[kNameCapacity];
 // Reads land here first: where the data does not fit, the platform leaves the destination
-// undefined, and a failed read must leave the texts and Options as they were.
+// undefined, and a failed read must leave the texts and Options as they were. One unit more
+// than the longest limit: ReadValue allows an odd byte past the limit's units, and the read
+// may write that byte here.
 WCHAR ReadUnits[kRunReadLimit + 1];
 char ReadBytes[kRunReadLimit];
 // Data to write, quotes of the autostart command included, and the unit that follows it.
 WCHAR WriteUnits[kPathCapacity + 3];
 WCHAR Path[kPathCapacity];
 
-HKEY OpenKey(HKEY root, const char* path) {
+HKEY OpenKey(HKEY root, const char* path, REGSAM access = KEY_ALL_ACCESS) {
     HKEY key = NULL;
-    if (RegCreateKeyExA(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, path, 0, NULL, 0, access, NULL, &key, NULL) != ERROR_SUCCESS)
         return NULL;
     return key;
 }
+
+// The machine's Run key as the autostart entry's writers open it. A standard user, or an
+// administrator's program without elevation, is refused; the key is not virtualized, and no
+// other key is tried in its place.
+HKEY OpenRunKeyForWriting() { return OpenKey(HKEY_LOCAL_MACHINE, kRunKey); }
 
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -123,15 +130,23 @@ void SaveSettings() {
 }
 
 bool IsAutostartSet() {
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kRunKey);
+    // Read-only, which every user is granted: the entry shows even where it cannot be changed.
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kRunKey, KEY_QUERY_VALUE);
     if (key == NULL) return false;
     const bool found = ReadValue(key, kRunValue, kRunReadLimit) != kDoesNotFit;
     RegCloseKey(key);
     return found;
 }
 
+bool CanChangeAutostart() {
+    HKEY key = OpenRunKeyForWriting();
+    if (key == NULL) return false;
+    RegCloseKey(key);
+    return true;
+}
+
 void AddAutostart() {
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kRunKey);
+    HKEY key = OpenRunKeyForWriting();
     if (key == NULL) return;
     // Wide, so that a path with characters outside the machine's code page stays runnable.
     DWORD length = GetModuleFileNameW(NULL, Path, kPathCapacity);
@@ -143,7 +158,7 @@ void AddAutostart() {
 }
 
 void RemoveAutostart() {
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, kRunKey);
+    HKEY key = OpenRunKeyForWriting();
     if (key == NULL) return;
     codepage::ToWide(kRunValue, Name, kNameCapacity);
     RegDeleteValueW(key, Name);

@@ -19,6 +19,8 @@ void SaveSettings();
 
 // True when the autostart value can be read; its data is not compared with anything.
 bool IsAutostartSet();
+// Whether the Run key opens for the writes below; where it does not, they change nothing.
+bool CanChangeAutostart();
 void AddAutostart();
 void RemoveAutostart();
 

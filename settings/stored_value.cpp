@@ -35,8 +35,10 @@ int AutostartCommand(const codepage::WideChar* path, int length, codepage::WideC
     bool spaced = false;
     for (int i = 0; i < length; ++i)
         if (path[i] == ' ') spaced = true;
-    // Quotes that would make the entry too long to read back would lose it instead.
-    if (length + 2 > kRunReadLimit) spaced = false;
+    // Quotes that would make the entry too long to read back would lose it instead. It is
+    // written without a terminator, and the platform stores one after it: that unit is read
+    // back too.
+    if (length + 2 + 1 > kRunReadLimit) spaced = false;
 
     int written = 0;
     if (spaced) out[written++] = '"';

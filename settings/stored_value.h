@@ -31,7 +31,8 @@ bool IsOptionsAccepted(const char* bytes, int count);
 
 // The command line of the autostart entry: the program's path, in double quotes when it holds
 // a space, so that Windows cannot take a prefix of it for another program (C:\Program.exe);
-// bare when the quotes would take it past kRunReadLimit, where the entry would read as absent.
+// bare when the quotes and the terminator the platform stores after them would take it past
+// kRunReadLimit, where the entry would read as absent: quoted up to 253 characters.
 // `out` holds length + 3 units; it is terminated. Returns the length written.
 int AutostartCommand(const codepage::WideChar* path, int length, codepage::WideChar* out);
 

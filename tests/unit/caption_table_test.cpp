@@ -1,4 +1,5 @@
-// The caption comparison and lookup, and the bounds of the replacement texts.
+// The caption comparison and lookup, the bounds of the replacement texts, and the account of
+// what relabelling may wait on other programs.
 #include "caption/caption_table.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "caption/wait_account.h"
 
 using caption::CompareCaptions;
 using caption::FindCaptionRow;
@@ -154,7 +157,7 @@ class Replacement : public ::testing::Test {
 protected:
     void SetUp() override { saved_ = caption::ReplacementText(kRow); }
     void TearDown() override { caption::SetReplacementText(kRow, saved_.c_str(), 20); }
-    static const int kRow = 4;
+    static constexpr int kRow = 4;
     std::string saved_;
 };
 
@@ -200,10 +203,51 @@ TEST_F(Replacement, IsReplacementTextComparesWholeTextsByteForByte) {
     EXPECT_TRUE(caption::IsReplacementText(""));
 }
 
-TEST(FindCaptionRow, AReplacementEqualToACaptionIsFoundThroughTheCaption) {
-    caption::SetReplacementText(0, "Yes", 3);
-    EXPECT_EQ(2, FindCaptionRow(caption::ReplacementText(0)));
-    caption::SetReplacementText(0, "&Нафиг", 20);
+TEST_F(Replacement, IsFoundOnlyWhereItEqualsACaptionAndThenThroughThatCaption) {
+    // A text of its own is found nowhere, though a row now holds it.
+    caption::SetReplacementText(kRow, "Стой!", 20);
+    EXPECT_EQ(kNoRow, FindCaptionRow("Стой!"));
+    // One set to another row's caption is that row's, not its own.
+    caption::SetReplacementText(kRow, "Yes", 20);
+    EXPECT_EQ(2, FindCaptionRow("Yes"));
+    // One set to its own row's caption is found there, as that caption.
+    caption::SetReplacementText(kRow, "&Abort", 20);
+    EXPECT_EQ(kRow, FindCaptionRow("&Abort"));
+}
+
+class Account : public ::testing::Test {
+protected:
+    void SetUp() override { caption::OpenAccount(&account_, 50, 20); }
+    bool MayWaitOn(unsigned long process) const { return caption::MayWaitOn(account_, process); }
+    void Book(unsigned long process, unsigned ms, bool failed = false) {
+        caption::BookWait(&account_, process, ms, failed);
+    }
+    caption::WaitAccount account_;
+};
+
+TEST_F(Account, PassesOverAProgramThatWaitedItsShareOrFailedAndNoOther) {
+    Book(7, 15);
+    EXPECT_TRUE(MayWaitOn(7));
+    Book(7, 5);
+    EXPECT_FALSE(MayWaitOn(7));
+    Book(8, 0, true);  // a failure books the whole share, whatever a coarse clock saw
+    EXPECT_FALSE(MayWaitOn(8));
+    Book(9, 0);  // a prompt answer books nothing
+    EXPECT_TRUE(MayWaitOn(9));
+    EXPECT_TRUE(caption::HasTimeLeft(account_));
+}
+
+TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
+    // Programs beyond those it tells apart are never passed over alone, but count in the total.
+    for (unsigned long process = 1; process <= caption::kProgramsTracked; ++process)
+        Book(process, 1);
+    Book(100, 30);
+    EXPECT_TRUE(MayWaitOn(100));
+    Book(100, 12);
+    EXPECT_FALSE(caption::HasTimeLeft(account_));
+    EXPECT_FALSE(MayWaitOn(101));
+    caption::OpenAccount(&account_, 50, 20);
+    EXPECT_TRUE(MayWaitOn(100));
 }
 
 }  // namespace

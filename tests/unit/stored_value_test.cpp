@@ -130,17 +130,23 @@ TEST(AutostartCommand, QuotesAPathThatHoldsASpace) {
     }
 }
 
-TEST(AutostartCommand, QuotesOnlyWhileTheEntryStillReadsBack) {
-    // The longest path the program takes is 255 characters; quoted it would be 257.
-    for (int length = 250; length <= 255; ++length) {
+TEST(AutostartCommand, QuotesOnlyWhileTheEntryAndItsTerminatorStillReadBack) {
+    // The entry is written without a terminator and the platform stores one after it, so
+    // what the read takes back is one unit longer than the command. The longest path the
+    // program takes is 255 characters.
+    const struct {
+        int length;
+        bool quoted;
+    } cases[] = {{252, true}, {253, true}, {254, false}, {255, false}};
+    for (const auto& c : cases) {
         std::u16string path = u"C:\\Program Files\\";
-        path.resize(length - 4, u'x');
+        path.resize(c.length - 4, u'x');
         path += u".exe";
-        std::unique_ptr<WideChar[]> out(new WideChar[length + 3]);
-        const int written = settings::AutostartCommand(path.data(), length, out.get());
-        EXPECT_LE(written, settings::kRunReadLimit) << length;
-        EXPECT_EQ(written == length + 2, out[0] == u'"') << length;
-        EXPECT_EQ(length <= settings::kRunReadLimit - 2, out[0] == u'"') << length;
+        std::unique_ptr<WideChar[]> out(new WideChar[c.length + 3]);
+        const int written = settings::AutostartCommand(path.data(), c.length, out.get());
+        EXPECT_EQ(c.quoted, out[0] == u'"') << c.length;
+        EXPECT_EQ(c.quoted ? c.length + 2 : c.length, written) << c.length;
+        EXPECT_LE(written + 1, settings::kRunReadLimit) << c.length;
     }
 }
 

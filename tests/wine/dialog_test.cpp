@@ -57,6 +57,7 @@ TEST_F(Dialog, HotkeyOpensTheWholeTableAndTheSweepsRelabelItsOwnButtons) {
     EXPECT_EQ(L"vorkalun.example.org", Item(dialog, ID_SITE));
     // No autostart entry, the logo off, the icon on.
     EXPECT_FALSE(IsChecked(dialog, IDC_AUTOSTART));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_AUTOSTART)));
     EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_LOGO));
     EXPECT_TRUE(IsChecked(dialog, IDC_SHOW_TRAY));
     EXPECT_TRUE(WaitUntil([&] {
@@ -94,6 +95,26 @@ TEST_F(Dialog, TakesItsControlsFromCommonControlsSix) {
     EXPECT_TRUE(six) << std::string(seen.begin(), seen.end());
 }
 
+TEST_F(Dialog, OpeningItShowsTheTextsInMemoryButTheOptionsReloadedFromTheRegistry) {
+    Start(L"yyyyyyy");
+    // The icon comes after the hotkeys: once it is there, so are they.
+    ASSERT_TRUE(WaitUntil([] { return ShellHasOurIcon(); }));
+    // Written while the program runs: the grid was filled before the reload, the boxes after.
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"No", L"Новое", false);
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", L"nnyyyyy", true);
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"&Нафиг", Item(dialog, IDC_REPLACEMENT));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_LOGO));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_TRAY));
+    // The reload reached the memory: a new button gets the new text.
+    HANDLE helper = support::StartProgram(L"wine_helper.exe", L"buttons \"After the reload\" No");
+    HWND host = support::WaitForWindow(L"After the reload");
+    ASSERT_NE(nullptr, host);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(host, 1)) == L"Новое"; }));
+    support::EndProcess(helper);
+}
+
 TEST_F(Dialog, MenuPropertiesOpensIt) {
     Start(L"nyyyyyy");
     HWND icon = NULL;
@@ -113,6 +134,9 @@ TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     SetItem(dialog, IDC_REPLACEMENT + 2, L"Ага");                        // Yes
     SetItem(dialog, IDC_REPLACEMENT + 3, L"абвгдеёжзийклмнопрстуфхцч");  // OK: 25 characters
     SetItem(dialog, IDC_REPLACEMENT + 4, L"");                           // Abort
+    // Changed behind its back: OK writes all thirteen values again, untouched rows included.
+    DeleteValue(HKEY_CURRENT_USER, kProductKey, L"Help");
+    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", L"ynnnnnn", true);
     Click(dialog, IDC_TABLE_OK);
     ASSERT_TRUE(ClosesSoon(dialog));
 
@@ -120,7 +144,9 @@ TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     EXPECT_EQ(L"абвгдеёжзийклмнопрс", Stored(L"OK"));
     EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Abort").found);
     EXPECT_EQ(L"", Stored(L"Abort"));
-    EXPECT_EQ(L"Памагите", Stored(L"Help"));  // the untouched rows are written as they were
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Help"), L"Памагите"));
+    EXPECT_EQ(std::wstring(L"nyyyyyy\0", 8),
+              ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options").Units());
 
     HANDLE helper = support::StartProgram(L"wine_helper.exe", L"buttons \"After OK\" Yes OK Abort");
     HWND host = support::WaitForWindow(L"After OK");
@@ -163,6 +189,23 @@ TEST_F(Dialog, TheBoxesApplyTheTrayIconAndTheAutostartEntryAtOnceAndStoreTheLogo
     ASSERT_TRUE(ClosesSoon(dialog));
     EXPECT_TRUE(ShellHasOurIcon());
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+}
+
+TEST_F(Dialog, WhereTheRunKeyCannotBeWrittenTheAutostartBoxIsGreyedAndShowsTheEntry) {
+    Start(L"nyyyyyy");
+    for (bool entry : {false, true}) {
+        if (entry) StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);
+        ReadOnlyRunKey readOnly;
+        HWND dialog = Open();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(entry, IsChecked(dialog, IDC_AUTOSTART));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_AUTOSTART)));
+        Click(dialog, IDC_TABLE_OK);
+        ASSERT_TRUE(ClosesSoon(dialog));
+        const RawValue stored = ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+        EXPECT_EQ(entry, stored.found);
+        EXPECT_TRUE(!entry || HoldsText(stored, L"C:\\vorkalun.exe"));
+    }
 }
 
 TEST_F(Dialog, TheLogoChoiceTakesEffectAtTheNextStartOnly) {

@@ -24,6 +24,11 @@ using support::NowMs;
 using support::WaitUntil;
 using support::WindowText;
 
+// The most the program may keep its sweeps or its hotkeys waiting, whatever other programs do:
+// a tick, the waiting one sweep and the reports between two ticks may do, and ample room for
+// a loaded machine.
+const double kWaitBoundMs = 600;
+
 bool IsDefaultReplacement(const std::wstring& text) {
     for (const Row& row : kDefaults)
         if (text == row.units) return true;
@@ -139,6 +144,74 @@ TEST_F(Faults, AProgramBusyMakingButtonsHoldsUpNeitherTheSweepsNorTheHotkeys) {
         "while a program made %zu buttons without answering: exit question after %.0f ms, "
         "longest gap between sweeps %.0f ms\n",
         made.size(), question, busyGap);
+}
+
+TEST_F(Faults, AProgramThatTakesItsTimeOverEveryTextAndRefusesItHoldsUpNeitherSweepsNorHotkeys) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(probe.WaitForMore(2));
+    // Eighty buttons, each answering 15 ms after it is sent its text, inside the program's
+    // wait, and keeping its caption: every sweep would wait on all of them again.
+    HANDLE slow = Helper(L"slow \"Slow program\" 80 15");
+    ASSERT_NE(nullptr, support::WaitForWindow(L"Slow program"));
+    std::vector<HWND> buttons;
+    ASSERT_TRUE(WaitUntil([&] { return (buttons = support::ButtonsOf(slow)).size() == 80; }));
+    probe.Restart();
+    const double start = NowMs();
+    WaitUntil([&] { return NowMs() - start > 2000; });
+    const double question = ExitQuestionAnsweredNo();
+    const double gap = probe.LongestGapMs();
+    EXPECT_GE(question, 0);
+    EXPECT_LT(question, kWaitBoundMs);
+    EXPECT_LT(gap, kWaitBoundMs);
+
+    // None is left out for coming late: each is offered its text in the end.
+    const auto offered = [](HWND button) { return GetWindowLongPtrW(button, GWLP_USERDATA) > 0; };
+    EXPECT_TRUE(
+        WaitUntil([&] { return std::all_of(buttons.begin(), buttons.end(), offered); }, 30000));
+    const double served = NowMs() - start;
+    printf(
+        "a program taking 15 ms over each of 80 texts: exit question after %.0f ms, longest gap "
+        "between sweeps %.0f ms (bound %.0f); every button offered its text within %.0f ms\n",
+        question, gap, kWaitBoundMs, served);
+}
+
+TEST_F(Faults, ProgramsOfManySilentThreadsCostAWaitEachNotOnePerWindow) {
+    Start(L"nyyyyyy");
+    SweepProbe probe;
+    ASSERT_TRUE(probe.WaitForMore(2));
+    // Two programs of thirty threads, each thread with a window of its own, all of which stop
+    // answering at once.
+    const DWORD kSilenceMs = 8000;
+    const std::wstring silence = L" 30 " + std::to_wstring(kSilenceMs);
+    HANDLE programs[] = {Helper(L"silent \"First silent program\"" + silence),
+                         Helper(L"silent \"Second silent program\"" + silence)};
+    ASSERT_NE(nullptr, support::WaitForWindow(L"First silent program"));
+    ASSERT_NE(nullptr, support::WaitForWindow(L"Second silent program"));
+    const double silentAt = NowMs();
+    probe.Restart();
+    WaitUntil([&] { return NowMs() - silentAt > 1500; });
+    const double question = ExitQuestionAnsweredNo();
+    const double gap = probe.LongestGapMs();
+    // Past five seconds the platform declares them hung and no relabel waits on them at all.
+    ASSERT_LT(NowMs() - silentAt, 4500.0) << "the checks took too long to show anything";
+    EXPECT_GE(question, 0);
+    EXPECT_LT(question, kWaitBoundMs);
+    EXPECT_LT(gap, kWaitBoundMs);
+
+    // Once they answer again, every standard button of theirs is relabelled.
+    std::vector<HWND> buttons;
+    for (HANDLE program : programs)
+        for (HWND button : support::ButtonsOf(program)) buttons.push_back(button);
+    ASSERT_EQ(240u, buttons.size());
+    const auto relabelled = [](HWND button) { return IsDefaultReplacement(WindowText(button)); };
+    EXPECT_TRUE(WaitUntil([&] { return std::all_of(buttons.begin(), buttons.end(), relabelled); },
+                          kSilenceMs + 10000));
+    printf(
+        "sixty silent threads in two programs: exit question after %.0f ms, longest gap between "
+        "sweeps %.0f ms (bound %.0f); all their buttons relabelled %.0f ms after they fell "
+        "silent\n",
+        question, gap, kWaitBoundMs, NowMs() - silentAt);
 }
 
 TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRelabelled) {

@@ -225,10 +225,12 @@ TEST_F(Program, ExitQuestionAnsweredNoKeepsItRunningAndYesEndsItWithItsIcon) {
 
     HWND box = AskToExitWithHotkey();
     ASSERT_NE(nullptr, box);
-    bool textFound = false;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        textFound |= WindowText(child) == kQuestion;
-    EXPECT_TRUE(textFound);
+    // The box is found by its title as soon as it exists, its text a moment later.
+    EXPECT_TRUE(WaitUntil([&] {
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (WindowText(child) == kQuestion) return true;
+        return false;
+    }));
     // The question's own buttons are relabelled like any other.
     HWND yes = GetDlgItem(box, IDYES), no = GetDlgItem(box, IDNO);
     EXPECT_TRUE(
@@ -243,6 +245,40 @@ TEST_F(Program, ExitQuestionAnsweredNoKeepsItRunningAndYesEndsItWithItsIcon) {
     PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     EXPECT_EQ(0u, support::WaitForExit(program_));
     EXPECT_FALSE(tray_support::ShellHasIcon(mainWindow, ID_TRAY));
+}
+
+BOOL CALLBACK CollectQuestion(HWND window, LPARAM found) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770" && WindowText(window) == kTitle)
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> Questions() {
+    std::vector<HWND> found;
+    EnumWindows(CollectQuestion, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(Program, ASecondExitHotkeyAsksASecondQuestionAndNoToBothKeepsItRunning) {
+    Start(L"nyyyyyy");
+    // The icon comes after the hotkeys: once it is there, so are they.
+    ASSERT_TRUE(WaitUntil([] { return ShellHasOurIcon(); }));
+    HWND first = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, first);
+    PressCtrlAlt(VK_F12);
+    ASSERT_TRUE(WaitUntil([] { return Questions().size() == 2; }));
+    std::vector<HWND> questions = Questions();
+    HWND second = questions[0] == first ? questions[1] : questions[0];
+
+    PostMessageW(GetDlgItem(second, IDNO), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(second); }));
+    EXPECT_TRUE(IsWindow(first));
+    PostMessageW(GetDlgItem(first, IDNO), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([] { return Questions().empty(); }));
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 500));
+    EXPECT_NE(nullptr, AskToExitWithHotkey());
 }
 
 TEST_F(Program, ClosingTheWindowEndsItWithoutAQuestion) {

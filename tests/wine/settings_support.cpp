@@ -1,5 +1,7 @@
 #include "settings_support.h"
 
+#include <sddl.h>
+
 #include <cstring>
 
 #include "caption/caption_table.h"
@@ -94,6 +96,44 @@ bool HoldsText(const RawValue& value, const std::wstring& units) {
     if (!value.found || value.type != REG_SZ || value.data.size() % 2 != 0) return false;
     const std::wstring stored = value.Units();
     return stored == units || stored == units + L'\0';
+}
+
+namespace {
+
+HKEY OpenRunKeySecurity() {
+    HKEY key = NULL;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, READ_CONTROL | WRITE_DAC, &key);
+    return key;
+}
+
+}  // namespace
+
+ReadOnlyRunKey::ReadOnlyRunKey() {
+    HKEY key = OpenRunKeySecurity();
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, NULL, &size);
+    saved_.resize(size);
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved_.data(), &size);
+    // The same list with a denial of KEY_SET_VALUE to everyone in front of it.
+    wchar_t* text = NULL;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(saved_.data(), SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, NULL);
+    std::wstring denied = text ? text : L"D:";
+    LocalFree(text);
+    const size_t entries = denied.find(L'(');
+    denied.insert(entries == std::wstring::npos ? denied.size() : entries, L"(D;;0x2;;;WD)");
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(denied.c_str(), SDDL_REVISION_1,
+                                                         &descriptor, NULL);
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    RegCloseKey(key);
+}
+
+ReadOnlyRunKey::~ReadOnlyRunKey() {
+    HKEY key = OpenRunKeySecurity();
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved_.data());
+    RegCloseKey(key);
 }
 
 void ResetMemory() {

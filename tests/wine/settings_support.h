@@ -46,6 +46,20 @@ bool KeyExists(HKEY root, const wchar_t* path);
 // are written without one, and whether the platform adds it is the platform's affair.
 bool HoldsText(const RawValue& value, const std::wstring& units);
 
+// While it lives, the machine's Run key refuses to be opened for setting values, to everyone,
+// as it refuses a standard user on Windows; it can still be read, and its former security
+// is put back at the end.
+class ReadOnlyRunKey {
+public:
+    ReadOnlyRunKey();
+    ~ReadOnlyRunKey();
+    ReadOnlyRunKey(const ReadOnlyRunKey&) = delete;
+    ReadOnlyRunKey& operator=(const ReadOnlyRunKey&) = delete;
+
+private:
+    std::vector<BYTE> saved_;
+};
+
 // The twelve defaults and "yyyyyyy" back in memory, as at start.
 void ResetMemory();
 // All nine bytes of Options, the guard included.

@@ -259,24 +259,56 @@ TEST_F(Autostart, IsAddedFoundAndRemoved) {
     EXPECT_FALSE(settings::IsAutostartSet());
 }
 
+TEST_F(Autostart, ShowsWhereTheRunKeyCannotBeOpenedForWritingAndNothingElseIsTried) {
+    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\elsewhere\\vorkalun.exe", false);
+    const RawValue before = Stored();
+    ASSERT_TRUE(settings::CanChangeAutostart());
+    {
+        ReadOnlyRunKey readOnly;
+        EXPECT_FALSE(settings::CanChangeAutostart());
+        EXPECT_TRUE(settings::IsAutostartSet());
+        settings::RemoveAutostart();
+        settings::AddAutostart();
+        EXPECT_EQ(before, Stored());
+        // Nor did the entry go to the user's own Run key instead.
+        EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kRunKey, L"VORKALUN").found);
+    }
+    EXPECT_TRUE(settings::CanChangeAutostart());
+    settings::RemoveAutostart();
+    EXPECT_FALSE(Stored().found);
+}
+
 // The store's helper copied where the path is the point, and started from there.
 struct Placement {
-    const wchar_t* directory;
-    const wchar_t* command;
+    std::wstring directory;
+    std::wstring command;
 };
 
-const Placement kPlacements[] = {
-    {L"C:\\vorkalun-tests\\plain", L"C:\\vorkalun-tests\\plain\\settings_helper.exe"},
-    {L"C:\\vorkalun-tests\\Вор калун été",
-     L"\"C:\\vorkalun-tests\\Вор калун été\\settings_helper.exe\""},
-};
+const wchar_t kHelper[] = L"\\settings_helper.exe";
 
-TEST_F(Autostart, APathWithASpaceIsQuotedAndEveryCharacterKept) {
+// A folder with a space whose helper's full path is `length` characters long.
+Placement Deep(size_t length, bool quoted) {
+    std::wstring directory = L"C:\\vorkalun-tests\\deep folder ";
+    directory.resize(length - (sizeof kHelper / sizeof kHelper[0] - 1), L'x');
+    const std::wstring path = directory + kHelper;
+    return {directory, quoted ? L'"' + path + L'"' : path};
+}
+
+TEST_F(Autostart, APathWithASpaceIsQuotedWhileItFitsAndEveryCharacterKept) {
+    const Placement placements[] = {
+        {L"C:\\vorkalun-tests\\plain", L"C:\\vorkalun-tests\\plain\\settings_helper.exe"},
+        {L"C:\\vorkalun-tests\\Вор калун été",
+         L"\"C:\\vorkalun-tests\\Вор калун été\\settings_helper.exe\""},
+        // Quoted, 255 units and the terminator the platform stores: the most the read takes.
+        Deep(253, true),
+        // Quoted, it would be 257 with the terminator and read as no entry at all.
+        Deep(254, false),
+    };
     CreateDirectoryW(L"C:\\vorkalun-tests", NULL);
-    for (const Placement& p : kPlacements) {
+    for (const Placement& p : placements) {
         DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
-        CreateDirectoryW(p.directory, NULL);
-        const std::wstring copy = std::wstring(p.directory) + L"\\settings_helper.exe";
+        ASSERT_TRUE(CreateDirectoryW(p.directory.c_str(), NULL)) << p.directory.size();
+        const std::wstring copy = p.directory + kHelper;
         ASSERT_TRUE(
             CopyFileW(support::BesideTests(L"settings_helper.exe").c_str(), copy.c_str(), FALSE));
 
@@ -291,9 +323,9 @@ TEST_F(Autostart, APathWithASpaceIsQuotedAndEveryCharacterKept) {
         CloseHandle(process.hProcess);
 
         EXPECT_TRUE(HoldsText(Stored(), p.command)) << Stored().Units().c_str();
-        EXPECT_TRUE(settings::IsAutostartSet());
+        EXPECT_TRUE(settings::IsAutostartSet()) << copy.size();
         DeleteFileW(copy.c_str());
-        RemoveDirectoryW(p.directory);
+        RemoveDirectoryW(p.directory.c_str());
     }
     RemoveDirectoryW(L"C:\\vorkalun-tests");
 }

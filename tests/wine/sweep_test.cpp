@@ -1,11 +1,16 @@
-// One sweep over real windows: this process's own, a hidden one, and other processes'.
+// One sweep over real windows: this process's own, a hidden one, and other processes'; and the
+// main window's ticks that run the sweeps.
 #include "caption/sweep.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "shell/decisions.h"
+#include "shell/shell.h"
 #include "support.h"
+#include "sweep_probe.h"
 
 namespace {
 
@@ -187,6 +192,26 @@ TEST_F(Sweep, AHungProgramDoesNotHoldTheSweep) {
     EXPECT_EQ(L"OK", WindowText(hungOk));
     EXPECT_TRUE(GetUpdateRect(hungOk, &dirty, FALSE));
     support::EndProcess(helper);
+}
+
+// The program's own window procedure, in this process, given its ticks one by one.
+TEST(Ticks, AClickThatHidesTheLogoEarlyLeavesTheCountdownSoItsLastTickStillSkipsTheSweep) {
+    shell::Instance = GetModuleHandleW(NULL);
+    shell::CreateMainWindow();  // its creation starts the countdown
+    HWND window = shell::MainWindow;
+    ASSERT_NE(nullptr, window);
+    ShowWindow(window, SW_SHOWNORMAL);
+    SweepProbe probe;
+
+    SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(window));
+    std::vector<int> skipped;
+    for (int tick = 1; tick <= shell::kLogoTicks + 2; ++tick) {
+        const int before = probe.Relabels();
+        SendMessageW(window, WM_TIMER, 1, 0);
+        if (probe.Relabels() == before) skipped.push_back(tick);
+    }
+    EXPECT_EQ(std::vector<int>{shell::kLogoTicks}, skipped);
 }
 
 }  // namespace

@@ -14,6 +14,12 @@
 //   wine_helper crowd TITLE COUNT         COUNT windows: hidden top-levels of 100 buttons each,
 //                                         one in ten with a standard caption (the controls
 //                                         11, 21... 91); TITLE once done
+//   wine_helper slow TITLE COUNT MS       COUNT buttons with standard captions that take MS
+//                                         milliseconds over each new text and then refuse it;
+//                                         each counts the texts it was offered in its user data
+//   wine_helper silent TITLE THREADS MS   THREADS threads with a hidden window of four standard
+//                                         buttons each, which all stop pumping messages for MS
+//                                         milliseconds; TITLE once they all have
 //   wine_helper trayprobe WINDOW ID       exits with 1 when the shell holds a notification
 //                                         icon of that window (a number) and identifier, else 0
 //   wine_helper url ADDRESS               stands in for the web browser: records the address
@@ -145,6 +151,67 @@ int Crowd(const wchar_t* title, int count) {
     return Pump(first);
 }
 
+// A program slow to take a new text: it answers each one just inside the time the relabelling
+// program waits, and keeps its caption, so that every sweep finds it again.
+DWORD SlowMs;
+WNDPROC ButtonProc;
+
+LRESULT CALLBACK SlowButton(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_SETTEXT) return CallWindowProcW(ButtonProc, button, message, wParam, lParam);
+    Sleep(SlowMs);
+    SetWindowLongPtrW(button, GWLP_USERDATA, GetWindowLongPtrW(button, GWLP_USERDATA) + 1);
+    return TRUE;
+}
+
+int Slow(const wchar_t* title, int count, DWORD ms) {
+    SlowMs = ms;
+    HWND host = CreateHost(title);
+    for (int i = 0; i < count; ++i) {
+        HWND button = AddChild(host, kStandard[i % kStandardCount], i);
+        ButtonProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SlowButton)));
+    }
+    return Pump(host);
+}
+
+// Threads that all stop answering at once, each with a window of its own. They set up one
+// after another: Wine 8 corrupts its heap when thirty threads start on windows all at once.
+struct Silence {
+    DWORD ms;
+    HANDLE ready;  // one thread has made its window
+    HANDLE go;     // all have: set the captions and fall silent
+    volatile LONG silent;
+};
+
+DWORD WINAPI SilentThread(void* parameter) {
+    Silence* silence = static_cast<Silence*>(parameter);
+    HWND window = CreateHidden(L"silent");
+    for (int i = 0; i < 4; ++i) AddChild(window, L"", i);
+    PumpFor(20);
+    SetEvent(silence->ready);
+    WaitForSingleObject(silence->go, INFINITE);
+    // The captions come once the thread has stopped pumping, so that nothing is relabelled
+    // before the silence.
+    for (int i = 0; i < 4; ++i) SetWindowTextW(GetDlgItem(window, i + 1), kStandard[i]);
+    InterlockedIncrement(&silence->silent);
+    Sleep(silence->ms);
+    return Pump(window);
+}
+
+int Silent(const wchar_t* title, int threads, DWORD ms) {
+    static Silence silence = {ms, CreateEventW(NULL, FALSE, FALSE, NULL),
+                              CreateEventW(NULL, TRUE, FALSE, NULL), 0};
+    HWND host = CreateHost(L"");
+    for (int i = 0; i < threads; ++i) {
+        CloseHandle(CreateThread(NULL, 0, SilentThread, &silence, 0, NULL));
+        WaitForSingleObject(silence.ready, INFINITE);
+    }
+    SetEvent(silence.go);
+    while (silence.silent < threads) PumpFor(10);
+    SetWindowTextW(host, title);
+    return Pump(host);
+}
+
 // The shell modifies only an icon it holds: an empty modification tells whether it is there,
 // from outside the process that added it.
 int ProbeTrayIcon(const wchar_t* window, const wchar_t* id) {
@@ -184,6 +251,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (wcscmp(mode, L"storm") == 0 && count >= 4) return Storm(title, _wtoi(args[3]));
     if (wcscmp(mode, L"busy") == 0 && count >= 4) return Busy(title, _wtoi(args[3]));
     if (wcscmp(mode, L"crowd") == 0 && count >= 4) return Crowd(title, _wtoi(args[3]));
+    if (wcscmp(mode, L"slow") == 0 && count >= 5)
+        return Slow(title, _wtoi(args[3]), _wtoi(args[4]));
+    if (wcscmp(mode, L"silent") == 0 && count >= 5)
+        return Silent(title, _wtoi(args[3]), _wtoi(args[4]));
 
     const bool hang = wcscmp(mode, L"hang") == 0 && count >= 5;
     // A hanging helper shows its title only once it has stopped pumping, so that a test
