@@ -11,7 +11,7 @@ namespace caption {
 
 namespace {
 
-enum { kTextCapacity = 256, kNoEnd = -1 };
+enum { kTextCapacity = 256, kNone = -1 };
 
 // What one sweep may wait for buttons to take their texts, in all and on one program, and
 // what the reported windows between two ticks may. A program that has kept an account waiting
@@ -33,28 +33,20 @@ Texts EventTexts;
 
 WaitAccount ReportAccount;
 
-// A window among the descendants of a top-level window, counted in the order the platform
-// enumerates them.
-struct Place {
-    HWND topLevel;
-    int offset;
-};
-
-// A sweep starts relabelling at a place, goes on to the last window, then wraps round to the
-// first and ends where it started. The first window it passes over, or the one where its time
-// runs out, is where the next sweep starts; so windows late in the order are reached in turn,
-// however long the ones before them keep the sweeps waiting. The enumeration callbacks are
+// A sweep counts the descendants of all top-level windows in the order the platform enumerates
+// them. It relabels from `start` to the last window, then wraps round to the first and ends
+// at `start`. The first window it passes over, or the one where its time runs out, is where
+// the next sweep starts; so windows late in the order are reached in turn, however long the
+// ones before them keep the sweeps waiting. Windows that come and go in between shift the
+// count, which moves the start a little and starves nothing. The enumeration callbacks are
 // handed this record.
 struct Sweep {
     WaitAccount account;
-    Place start;       // no top-level window: from the first window of all
-    Place passedOver;  // no top-level window: nothing left out so far
-    HWND topLevel;     // the one the pass is in
-    int offset;
-    int from, to;   // the offsets the pass relabels there
-    bool wrapping;  // the second pass, up to the start
-    bool started;   // the first pass has reached the start
-    bool outOfTime;
+    int start;
+    int count;       // descendants counted so far in this pass
+    int passedOver;  // the count of the first window left out; kNone when none was
+    bool wrapping;   // the second pass, from the first window up to the start
+    bool stopped;    // out of time, or the second pass back at the start
 };
 Sweep Sweeping;
 
@@ -66,18 +58,20 @@ const char* Narrowed(Texts& texts) {
     return texts.narrow;
 }
 
-bool IsButton(HWND window, Texts& texts) {
+// A window's class name or its text, by the call given: both take the same arguments.
+typedef int(WINAPI* WideRead)(HWND, LPWSTR, int);
+const char* Read(WideRead read, HWND window, Texts& texts) {
     texts.wide[0] = 0;
-    GetClassNameW(window, texts.wide, kTextCapacity);
-    const char* name = Narrowed(texts);
+    read(window, texts.wide, kTextCapacity);
+    return Narrowed(texts);
+}
+
+bool IsButton(HWND window, Texts& texts) {
+    const char* name = Read(GetClassNameW, window, texts);
     return CompareCaptions(name, "Button") || CompareCaptions(name, "BorIdeBtn");
 }
 
-const char* ReadText(HWND window, Texts& texts) {
-    texts.wide[0] = 0;
-    GetWindowTextW(window, texts.wide, kTextCapacity);
-    return Narrowed(texts);
-}
+const char* ReadText(HWND window, Texts& texts) { return Read(GetWindowTextW, window, texts); }
 
 // Returns whether the text was sent: a button of a program that has used up its share of the
 // account is passed over.
@@ -112,37 +106,27 @@ bool IsBelowTopLevel(HWND window) {
     return root != NULL && root != window && GetAncestor(root, GA_PARENT) == GetDesktopWindow();
 }
 
-void PassOver(Sweep& sweep, int offset) {
-    if (sweep.passedOver.topLevel != NULL) return;
-    sweep.passedOver.topLevel = sweep.topLevel;
-    sweep.passedOver.offset = offset;
+void PassOver(Sweep& sweep, int position) {
+    if (sweep.passedOver == kNone) sweep.passedOver = position;
 }
 
 BOOL CALLBACK VisitDescendant(HWND window, LPARAM parameter) {
     Sweep& sweep = *reinterpret_cast<Sweep*>(parameter);
-    if (sweep.offset == sweep.to) return FALSE;
-    const int offset = sweep.offset++;
-    if (offset < sweep.from) return TRUE;
-    if (!HasTimeLeft(sweep.account)) {
-        PassOver(sweep, offset);
-        sweep.outOfTime = true;
-        return FALSE;
+    const int position = sweep.count++;
+    if (!sweep.wrapping && position < sweep.start) return TRUE;
+    if (sweep.wrapping && position >= sweep.start) sweep.stopped = true;
+    if (!sweep.stopped && !HasTimeLeft(sweep.account)) {
+        PassOver(sweep, position);
+        sweep.stopped = true;
     }
-    if (IsButton(window, SweepTexts) && !ExamineButton(window)) PassOver(sweep, offset);
+    if (sweep.stopped) return FALSE;
+    if (IsButton(window, SweepTexts) && !ExamineButton(window)) PassOver(sweep, position);
     return TRUE;
 }
 
 BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
-    Sweep& sweep = *reinterpret_cast<Sweep*>(parameter);
-    const bool isStart = window == sweep.start.topLevel;
-    if (!sweep.wrapping && !sweep.started && !isStart) return TRUE;
-    sweep.started = true;
-    sweep.topLevel = window;
-    sweep.offset = 0;
-    sweep.from = isStart && !sweep.wrapping ? sweep.start.offset : 0;
-    sweep.to = isStart && sweep.wrapping ? sweep.start.offset : kNoEnd;
     EnumChildWindows(window, VisitDescendant, parameter);
-    return !sweep.outOfTime && !(isStart && sweep.wrapping);
+    return !reinterpret_cast<const Sweep*>(parameter)->stopped;
 }
 
 }  // namespace
@@ -150,17 +134,15 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
 void SweepWindows() {
     Sweep& sweep = Sweeping;
     OpenAccount(&sweep.account, kSweepWaitMs, kSweepShareMs);
-    sweep.passedOver.topLevel = NULL;
-    sweep.outOfTime = false;
-    sweep.wrapping = false;
-    sweep.started = sweep.start.topLevel == NULL;
-    const LPARAM parameter = reinterpret_cast<LPARAM>(&sweep);
-    EnumWindows(VisitTopLevel, parameter);
-    if (sweep.start.topLevel != NULL && !sweep.outOfTime) {
-        sweep.wrapping = true;
-        EnumWindows(VisitTopLevel, parameter);
+    sweep.passedOver = kNone;
+    sweep.stopped = false;
+    // From the start to the last window; then, unless time ran out, from the first to the start.
+    for (sweep.wrapping = false;; sweep.wrapping = true) {
+        sweep.count = 0;
+        EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&sweep));
+        if (sweep.wrapping || sweep.start == 0 || sweep.stopped) break;
     }
-    sweep.start = sweep.passedOver;
+    sweep.start = sweep.passedOver == kNone ? 0 : sweep.passedOver;
 }
 
 bool ExamineButton(HWND window) {

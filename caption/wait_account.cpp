@@ -31,7 +31,9 @@ bool MayWaitOn(const WaitAccount& account, unsigned long process) {
 
 void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bool failed) {
     account->waitedMs += waitedMs;
-    if (waitedMs == 0 && !failed) return;
+    // A failure books the whole share on top, which passes the program over whatever it waited.
+    if (failed) waitedMs += account->shareMs;
+    if (waitedMs == 0) return;
     int i = FindProgram(*account, process);
     if (i < 0) {
         if (account->programCount == kProgramsTracked) return;
@@ -39,9 +41,7 @@ void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bo
         account->programs[i].process = process;
         account->programs[i].waitedMs = 0;
     }
-    unsigned& booked = account->programs[i].waitedMs;
-    booked += waitedMs;
-    if (failed && booked < account->shareMs) booked = account->shareMs;
+    account->programs[i].waitedMs += waitedMs;
 }
 
 }  // namespace caption

@@ -34,7 +34,7 @@ bool HasTimeLeft(const WaitAccount& account);
 bool MayWaitOn(const WaitAccount& account, unsigned long process);
 
 // Books what a relabel waited. One that failed, a timeout among them, books the program's
-// whole share at least, whatever a coarse clock made of the wait.
+// whole share on top, whatever a coarse clock made of the wait.
 void BookWait(WaitAccount* account, unsigned long process, unsigned waitedMs, bool failed);
 
 }  // namespace caption

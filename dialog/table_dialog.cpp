@@ -27,9 +27,8 @@ void SetItemText(HWND dialog, int id, const char* text) {
     SetDlgItemTextW(dialog, id, WideText);
 }
 
-void CheckIf(HWND dialog, int id, bool checked) {
-    if (checked) CheckDlgButton(dialog, id, BST_CHECKED);
-}
+// BST_CHECKED is 1, BST_UNCHECKED 0: the boxes start unchecked.
+void CheckIf(HWND dialog, int id, bool checked) { CheckDlgButton(dialog, id, checked); }
 
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 

@@ -70,7 +70,7 @@ void OnTick() {
 
 void AskToExit(HWND window) {
     codepage::ToWide(kExitQuestion, WideQuestion, kWideCapacity);
-    codepage::ToWide(AppTitle, WideTitle, kWideCapacity);
+    // The title was converted when the window was made.
     if (MessageBoxW(window, WideQuestion, WideTitle, MB_YESNO) == IDYES) Quit();
 }
 

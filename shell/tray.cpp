@@ -22,19 +22,15 @@ bool IconWanted;
 
 // The shell runs without elevation, and the platform keeps messages from a process of lower
 // integrity away from an elevated one unless that lets them through: an elevated copy would
-// never hear of a restarted taskbar. The filter came with Windows Vista, its per-window form
-// with Windows 7; older Windows pass every message and have neither.
-void LetTaskbarCreatedThrough(HWND window) {
-    const DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide call
-    typedef BOOL(WINAPI * AllowForWindow)(HWND, UINT, DWORD, void*);
-    typedef BOOL(WINAPI * AllowForProcess)(UINT, DWORD);
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (FARPROC perWindow = GetProcAddress(user32, "ChangeWindowMessageFilterEx"))
-        reinterpret_cast<AllowForWindow>(reinterpret_cast<void*>(perWindow))(window, TaskbarCreated,
-                                                                             kAllow, NULL);
-    else if (FARPROC perProcess = GetProcAddress(user32, "ChangeWindowMessageFilter"))
-        reinterpret_cast<AllowForProcess>(reinterpret_cast<void*>(perProcess))(TaskbarCreated,
-                                                                               kAllow);
+// never hear of a restarted taskbar. The filter came with Windows Vista; older Windows pass
+// every message and have none. Its process-wide form, which Windows 7 to 11 keep beside the
+// per-window one, is enough for a broadcast the whole process may hear.
+void LetTaskbarCreatedThrough() {
+    const DWORD kAdd = 1;  // MSGFLT_ADD
+    typedef BOOL(WINAPI * AllowMessage)(UINT, DWORD);
+    if (FARPROC allow =
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter"))
+        reinterpret_cast<AllowMessage>(reinterpret_cast<void*>(allow))(TaskbarCreated, kAdd);
 }
 
 }  // namespace
@@ -43,7 +39,7 @@ void PrepareTray(HWND window) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     TrayMenu = GetSubMenu(LoadMenuW(instance, MAKEINTRESOURCEW(IDM_TRAY)), 0);
     TaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    LetTaskbarCreatedThrough(window);
+    LetTaskbarCreatedThrough();
 
     // The wide record, so that the tip reads right whatever the machine's ANSI code page; in
     // its first form, which every version of the shell takes.

@@ -151,9 +151,9 @@ TEST_F(Tray, TaskbarCreatedPassesTheFilterOfAnElevatedProcess) {
         bool perWindow, perProcess;
         std::vector<FilterCall> calls;
     } kSystems[] = {
-        {true, true, {{owner_, taskbarCreated, kAllow}}},  // Windows 7 and later
-        {false, true, {{NULL, taskbarCreated, kAllow}}},   // Windows Vista
-        {false, false, {}},                                // no filter at all
+        {true, true, {{NULL, taskbarCreated, kAllow}}},   // Windows 7 and later
+        {false, true, {{NULL, taskbarCreated, kAllow}}},  // Windows Vista
+        {false, false, {}},                               // no filter at all
     };
     for (const auto& system : kSystems) {
         FilterCalls.clear();
