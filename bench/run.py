@@ -292,6 +292,9 @@ def main(build, arch):
         "architecture": arch,
         "machine": machine(),
     }
+    progress({"win32": "the shipped 32-bit program, in 32-bit Wine",
+              "win64": "the program built for x86-64, in 64-bit Wine (not comparable with the "
+                       "32-bit program's figures)"}[arch])
     with Session(build, arch) as session:
         # The shipped file, whichever build ran; the names of the DLLs it imports are the same
         # in a 64-bit prefix's system folder.
