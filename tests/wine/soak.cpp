@@ -2,8 +2,8 @@
 // outside: message boxes every few hundred milliseconds, programs that hang and recover,
 // storms of windows, crowded desktops, registry data rewritten and removed, second starts,
 // dialogs, exit questions and restarts of the notification area. Reports the sweeps a probe
-// button saw, the buttons relabelled, the longest gap between sweeps, the program's resources
-// at the start and at the end, and every failure.
+// button saw, the buttons relabelled, the longest the probe waited for a sweep, the program's
+// resources at the start and at the end, and every failure.
 //   soak MINUTES
 #include <windows.h>
 #include <winternl.h>
@@ -587,7 +587,7 @@ void Soak::Report(const Resources& first, const Resources& last, int sweeps, dou
     printf("\nsoak: %.1f minutes of vorkalun.exe under a steady mix of faults\n",
            durationMs_ / 60000);
     printf("  sweeps seen by the probe button     %d\n", sweeps);
-    printf("  longest gap between two sweeps      %.0f ms\n", longestGap);
+    printf("  longest wait of the probe for one   %.0f ms\n", longestGap);
     printf("  buttons relabelled                  %d (the probe's not counted)\n", f.relabelled);
     printf(
         "  faults: %d message boxes of this process and %d of other programs, %d programs that\n"
