@@ -13,7 +13,7 @@ Runs, in one Wine session of its own (BUILD_DIR/ARCH/bench-session, Cyrillic pre
   3. the real program's CPU time and memory over 30 s, read from Linux's /proc: Wine's own
      counters report neither another process's times nor its private bytes;
   4. the shipped 32-bit executable's size, sections and imports, read from the file.
-Writes bench/results/latest-ARCH.json and latest-ARCH.md, puts the table into the README and
+Writes bench/results/latest-ARCH.json and latest-ARCH.md, puts the table into docs/costs.md and
 prints it.
 Stops everything it started, also after a failure.
 """
@@ -319,8 +319,8 @@ def main(build, arch):
 
 
 def show_in_readme(table, arch):
-    """The README carries the newest table of each architecture between two markers."""
-    path = os.path.join(ROOT, "README.md")
+    """docs/costs.md carries the newest table of each architecture between two markers."""
+    path = os.path.join(ROOT, "docs", "costs.md")
     begin, end = f"<!-- bench results {arch} -->\n", f"<!-- end of bench results {arch} -->"
     with open(path) as f:
         text = f.read()
