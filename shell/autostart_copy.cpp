@@ -11,7 +11,9 @@ namespace shell {
 namespace {
 
 // A declined prompt is the user's answer: no error box about it. No process handle is asked
-// for, since nothing waits for the copy.
+// for, since nothing waits for the copy. One request serves all: its path is always the same,
+// and a second OK cannot come before the first request has been handed over, unless the user
+// answers the dialog faster than a thread starts.
 // The copy makes no window, so how it would show one does not matter.
 SHELLEXECUTEINFOW Request = {
     sizeof Request, SEE_MASK_FLAG_NO_UI, NULL, L"runas", NULL, NULL, NULL, SW_HIDE,
