@@ -6,6 +6,7 @@
 #include "caption/codepage.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
+#include "shell/decisions.h"
 #include "shell/shell.h"
 #include "shell/tray.h"
 
@@ -21,6 +22,7 @@ WCHAR WideText[kWideCapacity];
 char Text[kWideCapacity];
 
 const COLORREF kLinkColour = RGB(0, 0, 255);
+const UINT kSetShield = 0x160C;  // BCM_SETSHIELD, which headers for Windows XP do not define
 
 void SetItemText(HWND dialog, int id, const char* text) {
     codepage::ToWide(text, WideText, kWideCapacity);
@@ -32,6 +34,19 @@ void CheckIf(HWND dialog, int id, bool checked) { CheckDlgButton(dialog, id, che
 
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
+// Read afresh each time: the entry may have changed since the dialog opened.
+shell::OkAction AutostartAction(HWND dialog) {
+    return shell::AutostartOkAction(IsChecked(dialog, IDC_AUTOSTART), settings::IsAutostartSet(),
+                                    settings::CanChangeAutostart());
+}
+
+// OK bears the shield, as Windows' own dialogs show it, while it would bring the UAC prompt.
+// Posted rather than sent: the same message, and no other import. Wine draws no shield.
+void ShowShieldIfNeeded(HWND dialog) {
+    PostMessageW(GetDlgItem(dialog, IDC_TABLE_OK), kSetShield, 0,
+                 AutostartAction(dialog) == shell::kOkElevate);
+}
+
 void OnInitDialog(HWND dialog) {
     // The cursor belongs to the class, so every static text of the program shows it.
     SetClassLongPtrW(GetDlgItem(dialog, ID_SITE), GCLP_HCURSOR,
@@ -39,9 +54,13 @@ void OnInitDialog(HWND dialog) {
     FillTableDialog(dialog);
     // After the fill: the grid shows the texts in memory, the boxes the reloaded options.
     settings::LoadSettings();
-    CheckIf(dialog, IDC_AUTOSTART, settings::IsAutostartSet());
-    // Greyed where OK could not change the entry: it shows what is there, and offers nothing.
-    if (!settings::CanChangeAutostart()) EnableWindow(GetDlgItem(dialog, IDC_AUTOSTART), FALSE);
+    const bool set = settings::IsAutostartSet();
+    CheckIf(dialog, IDC_AUTOSTART, set);
+    // Greyed only where no entry could be made at all, this user's or an elevated copy's: the
+    // program's path is too long for it. An entry that is there can always be asked to go.
+    if (!set && settings::ProgramPath() == NULL)
+        EnableWindow(GetDlgItem(dialog, IDC_AUTOSTART), FALSE);
+    ShowShieldIfNeeded(dialog);
     CheckIf(dialog, IDC_SHOW_LOGO, settings::Options[0] != 'n');
     CheckIf(dialog, IDC_SHOW_TRAY, settings::Options[1] != 'n');
 }
@@ -56,11 +75,19 @@ INT_PTR OnCtlColorStatic(HDC context, HWND control) {
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+void ApplyAutostart(HWND dialog) {
+    const bool wanted = IsChecked(dialog, IDC_AUTOSTART);
+    switch (AutostartAction(dialog)) {
+        case shell::kOkRewrite:
+        case shell::kOkChange: wanted ? settings::AddAutostart() : settings::RemoveAutostart(); break;
+        // Started, not waited for: the prompt may stay open for minutes.
+        case shell::kOkElevate: shell::StartAutostartCopy(wanted); break;
+        case shell::kOkNothing: break;  // never a prompt for an OK that changes nothing
+    }
+}
+
 void ApplyOptions(HWND dialog) {
-    if (IsChecked(dialog, IDC_AUTOSTART))
-        settings::AddAutostart();
-    else
-        settings::RemoveAutostart();
+    ApplyAutostart(dialog);
     settings::Options[0] = IsChecked(dialog, IDC_SHOW_LOGO) ? 'y' : 'n';
     if (IsChecked(dialog, IDC_SHOW_TRAY)) {
         settings::Options[1] = 'y';
@@ -106,6 +133,7 @@ INT_PTR CALLBACK TableDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
             switch (wParam) {
                 case IDC_TABLE_OK: OnOk(dialog); return TRUE;
                 case IDC_TABLE_CANCEL: EndDialog(dialog, 0); return TRUE;
+                case IDC_AUTOSTART: ShowShieldIfNeeded(dialog); return FALSE;
                 case ID_SITE: shell::OpenSite(); return FALSE;
             }
             return FALSE;  // Esc's IDCANCEL among them: the dialog stays open

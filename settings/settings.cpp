@@ -71,10 +71,10 @@ int ReadValue(HKEY key, const char* name, int limit) {
 // Writes units as a string value of `count` units. Callers leave a terminator in the unit
 // after them, where the narrow text has its own: the platform looks there and may store it
 // too, and the stored data must be what the single-byte call stores.
-void WriteUnitsAs(HKEY key, const char* name, int count) {
+bool WriteUnitsAs(HKEY key, const char* name, int count) {
     codepage::ToWide(name, Name, kNameCapacity);
-    RegSetValueExW(key, Name, 0, REG_SZ, reinterpret_cast<const BYTE*>(WriteUnits),
-                   count * sizeof(WCHAR));
+    return RegSetValueExW(key, Name, 0, REG_SZ, reinterpret_cast<const BYTE*>(WriteUnits),
+                          count * sizeof(WCHAR)) == ERROR_SUCCESS;
 }
 
 // `bytes` must be readable one byte past `count`: that byte is widened too.
@@ -145,24 +145,37 @@ bool CanChangeAutostart() {
     return true;
 }
 
-void AddAutostart() {
-    HKEY key = OpenRunKeyForWriting();
-    if (key == NULL) return;
-    // Wide, so that a path with characters outside the machine's code page stays runnable.
-    DWORD length = GetModuleFileNameW(NULL, Path, kPathCapacity);
-    // A path too long is cut, and older systems leave it unterminated.
-    if (length >= kPathCapacity) length = kPathCapacity - 1;
-    Path[length] = 0;
-    WriteUnitsAs(key, kRunValue, AutostartCommand(Path, length, WriteUnits));
-    RegCloseKey(key);
+namespace {
+
+// The length of the program's path in Path, or 0 when it does not fit whole. Wide, so that a
+// path with characters outside the machine's code page stays runnable. A path too long comes
+// back cut, with the capacity as its length (and, before Vista, unterminated).
+DWORD FillPath() {
+    const DWORD length = GetModuleFileNameW(NULL, Path, kPathCapacity);
+    return length < kPathCapacity ? length : 0;
 }
 
-void RemoveAutostart() {
+}  // namespace
+
+const wchar_t* ProgramPath() { return FillPath() != 0 ? Path : NULL; }
+
+bool AddAutostart() {
+    const DWORD length = FillPath();
+    if (length == 0) return false;
     HKEY key = OpenRunKeyForWriting();
-    if (key == NULL) return;
-    codepage::ToWide(kRunValue, Name, kNameCapacity);
-    RegDeleteValueW(key, Name);
+    if (key == NULL) return false;
+    const bool written = WriteUnitsAs(key, kRunValue, AutostartCommand(Path, length, WriteUnits));
     RegCloseKey(key);
+    return written;
+}
+
+bool RemoveAutostart() {
+    HKEY key = OpenRunKeyForWriting();
+    if (key == NULL) return false;
+    codepage::ToWide(kRunValue, Name, kNameCapacity);
+    const LONG result = RegDeleteValueW(key, Name);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 void RemoveAllSettings() {

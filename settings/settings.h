@@ -21,8 +21,13 @@ void SaveSettings();
 bool IsAutostartSet();
 // Whether the Run key opens for the writes below; where it does not, they change nothing.
 bool CanChangeAutostart();
-void AddAutostart();
-void RemoveAutostart();
+// The program's own path, or null when it does not fit the entry whole (256 characters and
+// more): a cut path would be an entry that starts nothing.
+const wchar_t* ProgramPath();
+// Each returns whether the value is now as asked. The entry is this program's own path, and
+// nothing is written where that path does not fit.
+bool AddAutostart();
+bool RemoveAutostart();
 
 // The "/c" switch: the product's own key goes (its parent stays), and the autostart value.
 void RemoveAllSettings();

@@ -11,6 +11,40 @@ bool IsRemovalRequested(const codepage::WideChar* commandLine) {
     return false;
 }
 
+namespace {
+
+#if defined(_WIN32)
+#define WIDE_TEXT(text) L##text
+#else
+#define WIDE_TEXT(text) u##text
+#endif
+
+// The two switches differ in their last character only.
+const codepage::WideChar kAddSwitch[] = WIDE_TEXT("/autostart+");
+const codepage::WideChar kRemoveSwitch[] = WIDE_TEXT("/autostart-");
+enum { kSwitchLength = sizeof kAddSwitch / sizeof kAddSwitch[0] - 1 };
+
+}  // namespace
+
+AutostartChange AutostartChangeFor(const codepage::WideChar* commandLine) {
+    const codepage::WideChar* p = commandLine;
+    while (*p != 0 && *p != '/') ++p;
+    for (int i = 0; i < kSwitchLength - 1; ++i)
+        if (p[i] != kAddSwitch[i]) return kAutostartUnchanged;
+    const codepage::WideChar last = p[kSwitchLength - 1];
+    if (last != '+' && last != '-') return kAutostartUnchanged;
+    const codepage::WideChar after = p[kSwitchLength];
+    if (after != 0 && after != ' ') return kAutostartUnchanged;
+    return last == '+' ? kAutostartAdd : kAutostartRemove;
+}
+
+const codepage::WideChar* AutostartSwitch(bool add) { return add ? kAddSwitch : kRemoveSwitch; }
+
+OkAction AutostartOkAction(bool checked, bool set, bool writable) {
+    // The enumeration's order: a change in the high bit, a key that cannot be written low.
+    return static_cast<OkAction>((checked != set) << 1 | !writable);
+}
+
 TickAction CountDownTick(unsigned* countdown) {
     if (*countdown == 0) return kTickSweep;
     --*countdown;

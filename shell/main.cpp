@@ -25,10 +25,21 @@ UINT RunMessageLoop() {
 // The entry takes no arguments and never returns; there is no C runtime to return to.
 extern "C" void WINAPI Start() {
     shell::Instance = GetModuleHandleW(NULL);
-    if (shell::IsRemovalRequested(GetCommandLineW())) {
+    const WCHAR* commandLine = GetCommandLineW();
+    if (shell::IsRemovalRequested(commandLine)) {
         settings::RemoveAllSettings();
+        // Still there: this user may not delete it, and the elevated copy is asked to.
+        if (settings::IsAutostartSet()) shell::LaunchAutostartCopy(NULL);
         ExitProcess(1);
     }
+    // The elevated copy: the one change, then its answer. Before the single-instance check,
+    // with no window and without the settings, which may be another user's here.
+    const shell::AutostartChange change = shell::AutostartChangeFor(commandLine);
+    if (change != shell::kAutostartUnchanged)
+        ExitProcess((change == shell::kAutostartAdd ? settings::AddAutostart()
+                                                    : settings::RemoveAutostart())
+                        ? shell::kCopyChanged
+                        : shell::kCopyUnchanged);
     if (shell::IsRunning()) ExitProcess(0);
 
     settings::LoadSettings();

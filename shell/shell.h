@@ -17,7 +17,7 @@ bool IsRunning();
 // large as the logo at the screen's DPI.
 void CreateMainWindow();
 
-// Shapes the window after the logo, and shows it when the logo is wanted at start-up.
+// When the logo is wanted at start-up, shapes the window after it and shows it.
 void PresentLogo(bool shown);
 
 // Ctrl+Alt+F12 asks to exit, Ctrl+Alt+F11 opens the settings; a held key counts once.
@@ -25,6 +25,12 @@ void RegisterHotKeys(HWND window);
 
 // Releases the logo image if it is still held.
 void ReleaseLogo();
+
+// Starts the elevated copy that adds (`add` not null) or removes the autostart entry, and
+// returns when Windows has answered; StartAutostartCopy returns at once, the request going on
+// a thread of its own. Neither waits for the copy itself.
+DWORD WINAPI LaunchAutostartCopy(LPVOID add);
+void StartAutostartCopy(bool add);
 
 // Opens the sponsors' web site in the user's browser.
 void OpenSite();

@@ -191,20 +191,67 @@ TEST_F(Dialog, TheBoxesApplyTheTrayIconAndTheAutostartEntryAtOnceAndStoreTheLogo
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
 }
 
-TEST_F(Dialog, WhereTheRunKeyCannotBeWrittenTheAutostartBoxIsGreyedAndShowsTheEntry) {
+// The processes a program starts, seen through a job it is put in: the job's port hears of
+// each start and each end, however short the process's life.
+class ChildProcesses {
+public:
+    explicit ChildProcesses(HANDLE parent) : parent_(GetProcessId(parent)) {
+        job_ = CreateJobObjectW(NULL, NULL);
+        port_ = CreateIoCompletionPort(INVALID_HANDLE_VALUE, NULL, 0, 1);
+        JOBOBJECT_ASSOCIATE_COMPLETION_PORT link = {job_, port_};
+        SetInformationJobObject(job_, JobObjectAssociateCompletionPortInformation, &link,
+                                sizeof link);
+        AssignProcessToJobObject(job_, parent);
+    }
+    ~ChildProcesses() { CloseHandle(job_), CloseHandle(port_); }
+    // The next child that starts within the time, 0 if none.
+    DWORD Started(DWORD timeoutMs) { return Next(JOB_OBJECT_MSG_NEW_PROCESS, timeoutMs); }
+    bool Ends(DWORD child) { return Next(JOB_OBJECT_MSG_EXIT_PROCESS, 10000) == child; }
+
+private:
+    DWORD Next(DWORD wanted, DWORD timeoutMs) {
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        LPOVERLAPPED data = NULL;
+        while (GetQueuedCompletionStatus(port_, &message, &key, &data, timeoutMs)) {
+            const DWORD process = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
+            if (message == wanted && process != parent_) return process;
+        }
+        return 0;
+    }
+    DWORD parent_;
+    HANDLE job_, port_;
+};
+
+TEST_F(Dialog, WhereTheRunKeyCannotBeWrittenTheBoxShowsTheEntryAndOnlyAChangeStartsTheCopy) {
     Start(L"nyyyyyy");
+    ChildProcesses children(program_);
     for (bool entry : {false, true}) {
         if (entry) StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);
         ReadOnlyRunKey readOnly;
         HWND dialog = Open();
         ASSERT_NE(nullptr, dialog);
         EXPECT_EQ(entry, IsChecked(dialog, IDC_AUTOSTART));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_AUTOSTART)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_AUTOSTART)));
+        // An OK that changes nothing asks nothing.
         Click(dialog, IDC_TABLE_OK);
         ASSERT_TRUE(ClosesSoon(dialog));
+        EXPECT_EQ(0u, children.Started(1000)) << entry;
+
+        // A change goes to the elevated copy, which Wine starts with the same rights: it fails
+        // and ends, and the program goes on.
+        dialog = Open();
+        ASSERT_NE(nullptr, dialog);
+        Click(dialog, IDC_AUTOSTART);
+        Click(dialog, IDC_TABLE_OK);
+        ASSERT_TRUE(ClosesSoon(dialog));
+        const DWORD copy = children.Started(10000);
+        EXPECT_NE(0u, copy) << entry;
+        EXPECT_TRUE(children.Ends(copy)) << entry;
         const RawValue stored = ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
         EXPECT_EQ(entry, stored.found);
         EXPECT_TRUE(!entry || HoldsText(stored, L"C:\\vorkalun.exe"));
+        EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 0));
     }
 }
 

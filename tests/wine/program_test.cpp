@@ -5,6 +5,7 @@
 #define _WIN32_WINNT 0x0600  // SetProcessDPIAware, for the tests; the program declares it instead
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,19 +26,64 @@ using support::WaitUntil;
 using support::WindowText;
 
 TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryAndShowsNothing) {
-    StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"x", true);
-    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);
+    // Where the entry cannot be deleted, the elevated copy is asked to; under Wine it has the
+    // same rights and fails too, and "/c" ends as ever.
+    for (bool readOnly : {false, true}) {
+        StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"x", true);
+        StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);
+        WindowCreations creations;
+        std::unique_ptr<ReadOnlyRunKey> denied(readOnly ? new ReadOnlyRunKey : nullptr);
+
+        HANDLE removal = support::StartProgram(L"vorkalun.exe", L"/c");
+        const DWORD id = GetProcessId(removal);
+        EXPECT_EQ(1u, support::WaitForExit(removal)) << readOnly;
+        support::EndProcess(removal);
+
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kVendorKey));
+        EXPECT_EQ(readOnly, ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+        EXPECT_EQ(0, creations.By(id));
+        denied.reset();
+        DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+    }
+}
+
+// The elevated copy's switch, run as the UAC prompt would run it: the Run value and nothing
+// else, no window, and no single instance either way.
+TEST_F(Program, AutostartSwitchChangesOnlyTheRunValueBesideARunningCopyAndShowsNothing) {
+    std::wstring own = support::BesideTests(L"vorkalun.exe");
+    if (own.find(L' ') != std::wstring::npos) own = L'"' + own + L'"';
+    const auto runCopy = [](const wchar_t* arguments, WindowCreations* creations) {
+        HANDLE copy = support::StartProgram(L"vorkalun.exe", arguments);
+        const DWORD id = GetProcessId(copy);
+        const DWORD code = support::WaitForExit(copy);
+        support::EndProcess(copy);
+        EXPECT_EQ(0, creations->By(id)) << arguments;
+        return code;
+    };
     WindowCreations creations;
-
-    HANDLE removal = support::StartProgram(L"vorkalun.exe", L"/c");
-    const DWORD id = GetProcessId(removal);
-    EXPECT_EQ(1u, support::WaitForExit(removal));
-    support::EndProcess(removal);
-
+    // Its own path, whatever it is handed, and no settings written.
+    EXPECT_EQ(0u, runCopy(L"/autostart+ C:\\other.exe", &creations));
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), own));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kVendorKey));
+
+    // A normal start at the same moment is not stopped by it.
+    HANDLE removing = support::StartProgram(L"vorkalun.exe", L"/autostart-");
+    Start(nullptr);
+    EXPECT_EQ(0u, support::WaitForExit(removing));
+    support::EndProcess(removing);
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
-    EXPECT_EQ(0, creations.By(id));
+
+    // Nor does a running copy stop it.
+    EXPECT_EQ(0u, runCopy(L"/autostart+", &creations));
+    {
+        ReadOnlyRunKey readOnly;
+        EXPECT_EQ(2u, runCopy(L"/autostart-", &creations));
+        EXPECT_EQ(2u, runCopy(L"/autostart+", &creations));
+    }
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), own));
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 0));
+    DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
 }
 
 TEST_F(Program, FirstStartWritesTheDefaultsAndASecondStartEndsAtOnceChangingNothing) {
@@ -216,6 +262,10 @@ TEST_F(Program, WithTheLogoOffNothingShowsAndTheSweepsRelabelAnotherProgram) {
         return support::NowMs() - start > 2500;
     });
     EXPECT_FALSE(everShown);
+    // Nor was the logo made for it: a window shaped after the logo has a region.
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(ERROR, GetWindowRgn(window, shape));
+    DeleteObject(shape);
     support::EndProcess(helper);
 }
 

@@ -244,7 +244,7 @@ protected:
 TEST_F(Autostart, IsAddedFoundAndRemoved) {
     EXPECT_FALSE(settings::IsAutostartSet());
 
-    settings::AddAutostart();
+    EXPECT_TRUE(settings::AddAutostart());
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
     std::wstring expected(path, length);
@@ -252,10 +252,10 @@ TEST_F(Autostart, IsAddedFoundAndRemoved) {
     EXPECT_TRUE(HoldsText(Stored(), expected));
     EXPECT_TRUE(settings::IsAutostartSet());
 
-    settings::RemoveAutostart();
+    EXPECT_TRUE(settings::RemoveAutostart());
     EXPECT_FALSE(Stored().found);
     EXPECT_FALSE(settings::IsAutostartSet());
-    settings::RemoveAutostart();  // twice is harmless
+    EXPECT_TRUE(settings::RemoveAutostart());  // twice is harmless, and what was asked
     EXPECT_FALSE(settings::IsAutostartSet());
 }
 
@@ -267,8 +267,8 @@ TEST_F(Autostart, ShowsWhereTheRunKeyCannotBeOpenedForWritingAndNothingElseIsTri
         ReadOnlyRunKey readOnly;
         EXPECT_FALSE(settings::CanChangeAutostart());
         EXPECT_TRUE(settings::IsAutostartSet());
-        settings::RemoveAutostart();
-        settings::AddAutostart();
+        EXPECT_FALSE(settings::RemoveAutostart());
+        EXPECT_FALSE(settings::AddAutostart());
         EXPECT_EQ(before, Stored());
         // Nor did the entry go to the user's own Run key instead.
         EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kRunKey, L"VORKALUN").found);
@@ -281,20 +281,20 @@ TEST_F(Autostart, ShowsWhereTheRunKeyCannotBeOpenedForWritingAndNothingElseIsTri
 // The store's helper copied where the path is the point, and started from there.
 struct Placement {
     std::wstring directory;
-    std::wstring command;
+    std::wstring command;  // empty where no entry may be written
 };
 
 const wchar_t kHelper[] = L"\\settings_helper.exe";
 
 // A folder with a space whose helper's full path is `length` characters long.
-Placement Deep(size_t length, bool quoted) {
+Placement Deep(size_t length, bool quoted, bool fits = true) {
     std::wstring directory = L"C:\\vorkalun-tests\\deep folder ";
     directory.resize(length - (sizeof kHelper / sizeof kHelper[0] - 1), L'x');
     const std::wstring path = directory + kHelper;
-    return {directory, quoted ? L'"' + path + L'"' : path};
+    return {directory, !fits ? L"" : quoted ? L'"' + path + L'"' : path};
 }
 
-TEST_F(Autostart, APathWithASpaceIsQuotedWhileItFitsAndEveryCharacterKept) {
+TEST_F(Autostart, APathWithASpaceIsQuotedWhileItFitsAndEveryCharacterKeptAndACutOneNotWritten) {
     const Placement placements[] = {
         {L"C:\\vorkalun-tests\\plain", L"C:\\vorkalun-tests\\plain\\settings_helper.exe"},
         {L"C:\\vorkalun-tests\\Вор калун été",
@@ -303,6 +303,10 @@ TEST_F(Autostart, APathWithASpaceIsQuotedWhileItFitsAndEveryCharacterKept) {
         Deep(253, true),
         // Quoted, it would be 257 with the terminator and read as no entry at all.
         Deep(254, false),
+        // Cut by GetModuleFileName at the 256 units the store asks for: an entry that would
+        // start nothing, so none is written, and the box reads none.
+        Deep(256, false, false),
+        Deep(259, false, false),
     };
     CreateDirectoryW(L"C:\\vorkalun-tests", NULL);
     for (const Placement& p : placements) {
@@ -322,8 +326,11 @@ TEST_F(Autostart, APathWithASpaceIsQuotedWhileItFitsAndEveryCharacterKept) {
         EXPECT_EQ(0u, support::WaitForExit(process.hProcess));
         CloseHandle(process.hProcess);
 
-        EXPECT_TRUE(HoldsText(Stored(), p.command)) << Stored().Units().c_str();
-        EXPECT_TRUE(settings::IsAutostartSet()) << copy.size();
+        if (p.command.empty())
+            EXPECT_FALSE(Stored().found) << copy.size();
+        else
+            EXPECT_TRUE(HoldsText(Stored(), p.command)) << Stored().Units().c_str();
+        EXPECT_EQ(!p.command.empty(), settings::IsAutostartSet()) << copy.size();
         DeleteFileW(copy.c_str());
         RemoveDirectoryW(p.directory.c_str());
     }
