@@ -81,7 +81,7 @@ void ApplyAutostart(HWND dialog) {
         case shell::kOkRewrite:
         case shell::kOkChange: wanted ? settings::AddAutostart() : settings::RemoveAutostart(); break;
         // Started, not waited for: the prompt may stay open for minutes.
-        case shell::kOkElevate: shell::StartAutostartCopy(wanted); break;
+        case shell::kOkElevate: shell::StartAutostartCopy(wanted, false); break;
         case shell::kOkNothing: break;  // never a prompt for an OK that changes nothing
     }
 }

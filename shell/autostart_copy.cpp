@@ -11,31 +11,26 @@ namespace shell {
 namespace {
 
 // A declined prompt is the user's answer: no error box about it. No process handle is asked
-// for, since nothing waits for the copy. One request serves all: its path is always the same,
-// and a second OK cannot come before the first request has been handed over, unless the user
-// answers the dialog faster than a thread starts.
-// The copy makes no window, so how it would show one does not matter.
+// for, since nothing waits for the copy. The copy makes no window, so how it would show one
+// does not matter.
 SHELLEXECUTEINFOW Request = {
-    sizeof Request, SEE_MASK_FLAG_NO_UI, NULL, L"runas", NULL, NULL, NULL, SW_HIDE,
-    NULL,           NULL,                NULL, NULL,     0,    {NULL}, NULL};
+    sizeof Request, 0,    NULL, L"runas", NULL, NULL, NULL, SW_HIDE,
+    NULL,           NULL, NULL, NULL,     0,    {NULL}, NULL};
 
 }  // namespace
 
-DWORD WINAPI LaunchAutostartCopy(LPVOID add) {
+void StartAutostartCopy(bool add, bool waitForAnswer) {
     // A path that does not fit would start nothing, or another program.
     Request.lpFile = settings::ProgramPath();
-    if (Request.lpFile == NULL) return 0;
-    Request.lpParameters = AutostartSwitch(add != NULL);
+    if (Request.lpFile == NULL) return;
+    Request.lpParameters = AutostartSwitch(add);
+    // The program never initialises COM, and for such a caller ShellExecuteEx does its work on
+    // a thread of the shell's: with SEE_MASK_ASYNCOK it returns at once, so the prompt, which
+    // may stay up for minutes, holds up neither the sweeps nor the hotkeys nor the tray. A
+    // process about to end must ask for SEE_MASK_NOASYNC instead, or its end may cut the
+    // request short: "/c" waits for the answer, never for the copy.
+    Request.fMask = SEE_MASK_FLAG_NO_UI | (waitForAnswer ? SEE_MASK_NOASYNC : SEE_MASK_ASYNCOK);
     ShellExecuteExW(&Request);
-    return 0;
-}
-
-void StartAutostartCopy(bool add) {
-    // ShellExecuteEx returns only once the prompt is answered, which may take minutes; on a
-    // thread of its own, the sweeps, the hotkeys and the tray go on meanwhile.
-    HANDLE thread = CreateThread(NULL, 0, LaunchAutostartCopy,
-                                 reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(add)), 0, NULL);
-    if (thread != NULL) CloseHandle(thread);
 }
 
 }  // namespace shell

@@ -29,7 +29,7 @@ extern "C" void WINAPI Start() {
     if (shell::IsRemovalRequested(commandLine)) {
         settings::RemoveAllSettings();
         // Still there: this user may not delete it, and the elevated copy is asked to.
-        if (settings::IsAutostartSet()) shell::LaunchAutostartCopy(NULL);
+        if (settings::IsAutostartSet()) shell::StartAutostartCopy(false, true);
         ExitProcess(1);
     }
     // The elevated copy: the one change, then its answer. Before the single-instance check,

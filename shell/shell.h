@@ -26,11 +26,10 @@ void RegisterHotKeys(HWND window);
 // Releases the logo image if it is still held.
 void ReleaseLogo();
 
-// Starts the elevated copy that adds (`add` not null) or removes the autostart entry, and
-// returns when Windows has answered; StartAutostartCopy returns at once, the request going on
-// a thread of its own. Neither waits for the copy itself.
-DWORD WINAPI LaunchAutostartCopy(LPVOID add);
-void StartAutostartCopy(bool add);
+// Asks Windows to start the elevated copy that adds or removes the autostart entry. With
+// `waitForAnswer`, returns once the prompt is answered, for a process about to end; otherwise
+// at once. Neither waits for the copy itself.
+void StartAutostartCopy(bool add, bool waitForAnswer);
 
 // Opens the sponsors' web site in the user's browser.
 void OpenSite();
