@@ -1,13 +1,17 @@
-// The caption comparison and lookup, the bounds of the replacement texts, and the account of
-// what relabelling may wait on other programs.
+// The caption comparison and lookup, the bounds of the replacement texts, the account of
+// what relabelling may wait on other programs, and the memory of what it changed.
 #include "caption/caption_table.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "caption/remembered.h"
 #include "caption/wait_account.h"
 
 using caption::CompareCaptions;
@@ -248,6 +252,129 @@ TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
     EXPECT_FALSE(MayWaitOn(101));
     caption::OpenAccount(&account_, 50, 20);
     EXPECT_TRUE(MayWaitOn(100));
+}
+
+// Windows as the table sees them: what each shows, whether it is gone, and what was put.
+class Memory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::memset(&caption::Remembered, 0, sizeof caption::Remembered);
+        shown_.clear();
+        puts_.clear();
+        reads_ = 0;
+        putsLeft_ = 1 << 30;
+        for (int row = 0; row < caption::kRowCount; ++row)
+            saved_.push_back(caption::ReplacementText(row));
+    }
+    void TearDown() override {
+        for (int row = 0; row < caption::kRowCount; ++row)
+            caption::SetReplacementText(row, saved_[row].c_str(), 20);
+    }
+    static caption::WindowKey Key(int n) {
+        return reinterpret_cast<caption::WindowKey>(static_cast<std::uintptr_t>(n));
+    }
+    static const char* Read(caption::WindowKey window) {
+        ++reads_;
+        const auto found = shown_.find(window);
+        return found == shown_.end() ? nullptr : found->second.c_str();
+    }
+    static bool Put(caption::WindowKey window, const char* text) {
+        if (putsLeft_-- <= 0) return false;
+        puts_.emplace_back(window, text);
+        shown_[window] = text;
+        return true;
+    }
+    // The window shows `text`, is relabelled with `row`'s phrase and shows that.
+    static void Relabel(int n, const char* text, int row) {
+        caption::Remember(Key(n), text, row, Read);
+        shown_[Key(n)] = caption::ReplacementText(row);
+    }
+    static void Restore() { caption::RestoreRemembered(Read, Put); }
+    static void Change(int row, const char* phrase) {
+        caption::ChangePhrase(row, phrase, 20, Read, Put);
+    }
+    using Puts = std::vector<std::pair<caption::WindowKey, std::string>>;
+    static std::map<caption::WindowKey, std::string> shown_;
+    static Puts puts_;
+    static int reads_;
+    static int putsLeft_;
+    std::vector<std::string> saved_;
+};
+std::map<caption::WindowKey, std::string> Memory::shown_;
+Memory::Puts Memory::puts_;
+int Memory::reads_;
+int Memory::putsLeft_;
+
+TEST_F(Memory, PutsBackExactTextsWhereItsPhraseStillShowsOnly) {
+    Relabel(1, "&OK", 3);
+    Relabel(2, "O&&K", 3);
+    Relabel(3, "&Да", 2);
+    Relabel(4, "Cancel", 1);  // its owner sets a text of its own
+    shown_[Key(4)] = "Отмена";
+    Relabel(5, "No", 0);  // gone
+    shown_.erase(Key(5));
+    Restore();
+    EXPECT_EQ((Puts{{Key(1), "&OK"}, {Key(2), "O&&K"}, {Key(3), "&Да"}}), puts_);
+    EXPECT_EQ(nullptr, caption::Remembered.windows[4]);  // the gone one's entry is free
+}
+
+TEST_F(Memory, RelabelledAgainKeepsTheOwnersLatestCaption) {
+    Relabel(1, "OK", 3);
+    Relabel(1, "&Cancel", 1);  // the owner put a caption back; it was relabelled again
+    // A phrase that is another row's caption is relabelled by that row in turn: the text
+    // to put back is still the first.
+    caption::SetReplacementText(2, "OK", 20);
+    Relabel(2, "Да", 2);
+    Relabel(2, "OK", 3);
+    Restore();
+    EXPECT_EQ((Puts{{Key(1), "&Cancel"}, {Key(2), "Да"}}), puts_);
+    EXPECT_EQ(2, caption::Remembered.used);
+}
+
+TEST_F(Memory, AnEditedOrEmptiedPhraseReachesItsRowsButtonsShowingTheOldOne) {
+    Relabel(1, "OK", 3);
+    Relabel(2, "ОК", 3);
+    shown_[Key(2)] = "своё";
+    Relabel(3, "Yes", 2);
+    Change(3, "Ну да");
+    Change(2, caption::ReplacementText(2));  // unchanged: nothing is even read
+    EXPECT_EQ((Puts{{Key(1), "Ну да"}}), puts_);
+    EXPECT_EQ(2, reads_);
+    Change(3, "");
+    Restore();  // an emptied phrase is still the phrase a button was given
+    EXPECT_EQ((Puts{{Key(1), "Ну да"}, {Key(1), ""}, {Key(1), "OK"}, {Key(3), "Yes"}}), puts_);
+}
+
+TEST_F(Memory, StopsWhenTimeRunsOutAndLeavesOverlongTextsAlone) {
+    Relabel(1, "OK", 3);
+    Relabel(2, "OK", 3);
+    // The longest text that fits, and one that does not: it is not cut, but left out.
+    const std::string longest = std::string(caption::kOriginalCapacity - 3, '&') + "OK";
+    Relabel(3, longest.c_str(), 3);
+    Relabel(4, ("&" + longest).c_str(), 3);
+    putsLeft_ = 1;
+    Restore();
+    EXPECT_EQ((Puts{{Key(1), "OK"}}), puts_);
+    putsLeft_ = 10;
+    Restore();
+    EXPECT_EQ((Puts{{Key(1), "OK"}, {Key(2), "OK"}, {Key(3), longest}}), puts_);
+}
+
+TEST_F(Memory, AFullTableReusesAGoneWindowsEntryAfterAFewLooksOrRemembersNothing) {
+    for (int n = 1; n <= caption::kRememberedCapacity; ++n) Relabel(n, "OK", 3);
+    reads_ = 0;
+    Relabel(100000, "Да", 2);
+    EXPECT_EQ(caption::kGoneChecks, reads_);
+    // The looks go on where they stopped: a window gone a little further on is found.
+    shown_.erase(Key(caption::kGoneChecks + 3));
+    reads_ = 0;
+    Relabel(100001, "Нет", 0);
+    EXPECT_EQ(3, reads_);
+    EXPECT_EQ(caption::kRememberedCapacity, caption::Remembered.used);
+    Restore();
+    ASSERT_EQ(caption::kRememberedCapacity, static_cast<int>(puts_.size()));
+    EXPECT_EQ((std::make_pair(Key(100001), std::string("Нет"))), puts_[caption::kGoneChecks + 2]);
+    for (const auto& put : puts_) EXPECT_NE(Key(100000), put.first);
 }
 
 }  // namespace
