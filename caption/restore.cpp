@@ -12,10 +12,11 @@ namespace {
 
 enum { kTextCapacity = 256 };
 
-// All the texts put back together end within this, and one program may keep them waiting
-// for its share of it, as in a sweep: a hung or slow one is passed over after one timeout.
+// All the texts put back together end within this. A program that answers may take up to half
+// of it, however many buttons it has; one that does not is passed over after one timeout, as
+// in a sweep.
 const DWORD kPutTimeMs = 500;
-const unsigned kPutShareMs = 50;
+const unsigned kPutShareMs = kPutTimeMs / 2;
 
 WaitAccount PutAccount;
 DWORD PutBegan;

@@ -241,11 +241,41 @@ TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRela
     // The sweeps never stopped, and the program still answers.
     EXPECT_GE(stormSweeps, 4);
     EXPECT_GE(ExitQuestionAnsweredNo(), 0);
+    // Its memory, filled many times over by windows long gone, still puts the survivors' texts
+    // back at the end.
+    const double ending = NowMs();
+    EndProgram();
+    const double ended = NowMs() - ending;
+    for (HWND button : survivors) EXPECT_TRUE(IsStandardCaption(WindowText(button)));
     printf(
         "a storm of %d buttons: %d sweeps meanwhile, longest gap %.0f ms; %zu survivors "
-        "relabelled %.0f ms after it\n",
+        "relabelled %.0f ms after it, and their captions put back in an end of %.0f ms\n",
         static_cast<int>(GetWindowLongPtrW(host, GWLP_USERDATA)), stormSweeps, stormGap,
-        survivors.size(), relabelled);
+        survivors.size(), relabelled, ended);
+}
+
+TEST_F(Faults, EndingBesideAHungProgramTakesAtMostASecond) {
+    // This thread owns the buttons, and falls silent once they are relabelled.
+    HWND host = CreateWindowExW(0, L"Static", L"Silent at the end", WS_OVERLAPPEDWINDOW, 0, 0,
+                                100, 100, NULL, NULL, GetModuleHandleW(NULL), NULL);
+    std::vector<HWND> buttons;
+    // Enough that waiting for each in turn would take more than the second.
+    for (int i = 0; i < 80; ++i)
+        buttons.push_back(CreateWindowExW(0, L"Button", i % 2 ? L"OK" : L"Отмена", WS_CHILD, 0, 0,
+                                          50, 20, host, NULL, GetModuleHandleW(NULL), NULL));
+    Start(L"nyyyyyy");
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND button : buttons)
+            if (IsStandardCaption(WindowText(button))) return false;
+        return true;
+    }));
+    const double start = NowMs();
+    PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program_, 5000));
+    const double ended = NowMs() - start;
+    EXPECT_LT(ended, 1000.0);
+    printf("ending beside a program that answers nothing: %.0f ms\n", ended);
+    DestroyWindow(host);
 }
 
 TEST_F(Faults, IconsLostWithTheNotificationAreaComeBackUnlessSwitchedOff) {
