@@ -30,21 +30,20 @@ int Find(WindowKey window) {
 // A never used entry; once there is none, a free one or one whose window is gone, looked for
 // a few at a time from where the last look stopped, so that no relabel asks the platform about
 // thousands of windows. -1 when those few all still exist.
-int TakeEntry(ShownText read) {
+int TakeEntry() {
     RememberedTable& table = Remembered;
     if (table.used < kRememberedCapacity) return table.used++;
     for (int look = 0; look < kGoneChecks; ++look) {
         const int i = table.cursor;
         table.cursor = (i + 1) % kRememberedCapacity;
-        if (table.windows[i] == 0 || read(table.windows[i]) == 0) return i;
+        if (table.windows[i] == 0 || ShownText(table.windows[i]) == 0) return i;
     }
     return -1;
 }
 
 // Every remembered button of `row` (of every row when kNoRow) that shows `phrase` (its own
 // row's phrase when null) gets `text` (its original when null). Gone windows free their entry.
-void PutWhereShowing(int row, const char* phrase, const char* text, ShownText read,
-                     PutText put) {
+void PutWhereShowing(int row, const char* phrase, const char* text) {
     RememberedTable& table = Remembered;
     // `used` is read afresh: a put waits for another program, and a reported window may be
     // relabelled, and remembered, meanwhile.
@@ -52,39 +51,39 @@ void PutWhereShowing(int row, const char* phrase, const char* text, ShownText re
         const WindowKey window = table.windows[i];
         const int own = table.entries[i].row;
         if (window == 0 || (row != kNoRow && own != row)) continue;
-        const char* shown = read(window);
+        const char* shown = ShownText(window);
         if (shown == 0) {
             table.windows[i] = 0;
             continue;
         }
         if (!SameText(shown, phrase != 0 ? phrase : ReplacementText(own))) continue;
-        if (!put(window, text != 0 ? text : table.entries[i].original)) return;
+        if (!PutText(window, text != 0 ? text : table.entries[i].original)) return;
     }
 }
 
 }  // namespace
 
-void Remember(WindowKey window, const char* shown, int row, ShownText read) {
+void Remember(WindowKey window, const char* shown, int row) {
     RememberedTable& table = Remembered;
     int i = Find(window);
     if (i >= 0 && SameText(shown, ReplacementText(table.entries[i].row))) {
         table.entries[i].row = static_cast<signed char>(row);
         return;
     }
-    if (i < 0 && (i = TakeEntry(read)) < 0) return;
+    if (i < 0 && (i = TakeEntry()) < 0) return;
     const bool fits = CopyText(shown, table.entries[i].original, kOriginalCapacity);
     table.windows[i] = fits ? window : 0;
     table.entries[i].row = static_cast<signed char>(row);
 }
 
-void RestoreRemembered(ShownText read, PutText put) { PutWhereShowing(kNoRow, 0, 0, read, put); }
+void RestoreRemembered() { PutWhereShowing(kNoRow, 0, 0); }
 
-void ChangePhrase(int row, const char* bytes, int count, ShownText read, PutText put) {
+void ChangePhrase(int row, const char* bytes, int count) {
     char old[kReplacementStorage];
     CopyText(ReplacementText(row), old, kReplacementStorage);
     SetReplacementText(row, bytes, count);
     const char* now = ReplacementText(row);
-    if (!SameText(old, now)) PutWhereShowing(row, old, now, read, put);
+    if (!SameText(old, now)) PutWhereShowing(row, old, now);
 }
 
 }  // namespace caption

@@ -17,10 +17,12 @@ enum {
 
 // A window as the platform names it; 0 marks a free entry.
 typedef const void* WindowKey;
-// What the window shows now, 1251, or null once it is gone.
-typedef const char* (*ShownText)(WindowKey window);
-// Sets the window's text; false once there is no time left, which ends the visit.
-typedef bool (*PutText)(WindowKey window, const char* text);
+
+// The platform's side, in restore.cpp (the unit tests have their own): what the window shows
+// now, 1251, or null once it is gone; and setting its text, false once there is no time left,
+// which ends the visit.
+const char* ShownText(WindowKey window);
+bool PutText(WindowKey window, const char* text);
 
 struct RememberedTable {
     int used;    // entries handed out so far; the ones below may be free again
@@ -36,13 +38,13 @@ extern RememberedTable Remembered;
 // Notes that the window, showing `shown`, got the phrase of `row`. Relabelled again, it keeps
 // the text its owner put back; still showing the phrase it had (a phrase that is a caption),
 // it keeps the first one.
-void Remember(WindowKey window, const char* shown, int row, ShownText read);
+void Remember(WindowKey window, const char* shown, int row);
 
 // Every remembered button that still shows exactly its row's phrase gets its text back.
-void RestoreRemembered(ShownText read, PutText put);
+void RestoreRemembered();
 
 // Sets the row's phrase; when it changed, the remembered buttons of that row that still show
 // the old one get the new one.
-void ChangePhrase(int row, const char* bytes, int count, ShownText read, PutText put);
+void ChangePhrase(int row, const char* bytes, int count);
 
 }  // namespace caption

@@ -28,8 +28,10 @@ WCHAR PutWide[kTextCapacity];
 
 HWND Window(WindowKey key) { return static_cast<HWND>(const_cast<void*>(key)); }
 
+}  // namespace
+
 // Another program's window text is read without a message to it, so a hung one costs no wait.
-const char* ReadShown(WindowKey key) {
+const char* ShownText(WindowKey key) {
     const HWND window = Window(key);
     ShownWide[0] = 0;
     if (GetWindowTextW(window, ShownWide, kTextCapacity) == 0 && !IsWindow(window)) return 0;
@@ -38,7 +40,7 @@ const char* ReadShown(WindowKey key) {
 }
 
 // As a relabel sets its text: WM_SETTEXT with a timeout, booked in the account.
-bool Put(WindowKey key, const char* text) {
+bool PutText(WindowKey key, const char* text) {
     if (GetTickCount() - PutBegan >= kPutTimeMs) return false;
     const HWND window = Window(key);
     DWORD process = 0;
@@ -55,24 +57,14 @@ bool Put(WindowKey key, const char* text) {
     return true;
 }
 
-}  // namespace
-
 void OpenPutAccount() {
     OpenAccount(&PutAccount, kPutTimeMs, kPutShareMs);
     PutBegan = GetTickCount();
 }
 
-void RememberRelabel(HWND window, const char* shown, int row) {
-    Remember(window, shown, row, ReadShown);
-}
-
 void RestoreCaptions() {
     OpenPutAccount();
-    RestoreRemembered(ReadShown, Put);
-}
-
-void SetPhrase(int row, const char* bytes, int count) {
-    ChangePhrase(row, bytes, count, ReadShown, Put);
+    RestoreRemembered();
 }
 
 }  // namespace caption

@@ -4,6 +4,7 @@
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
+#include "caption/remembered.h"
 #include "caption/restore.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
@@ -95,7 +96,7 @@ void ReadTableDialog(HWND dialog) {
         WideText[0] = 0;
         GetDlgItemTextW(dialog, IDC_REPLACEMENT + row, WideText, kFieldCapacity);
         const int length = codepage::FromWide(WideText, Text, kFieldCapacity);
-        caption::SetPhrase(row, Text, length);
+        caption::ChangePhrase(row, Text, length);
     }
 }
 

@@ -256,7 +256,7 @@ TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
 
 // Windows as the table sees them: what each shows, whether it is gone, and what was put.
 class Memory : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         std::memset(&caption::Remembered, 0, sizeof caption::Remembered);
         shown_.clear();
@@ -284,14 +284,16 @@ protected:
         shown_[window] = text;
         return true;
     }
+
+protected:
     // The window shows `text`, is relabelled with `row`'s phrase and shows that.
     static void Relabel(int n, const char* text, int row) {
-        caption::Remember(Key(n), text, row, Read);
+        caption::Remember(Key(n), text, row);
         shown_[Key(n)] = caption::ReplacementText(row);
     }
-    static void Restore() { caption::RestoreRemembered(Read, Put); }
+    static void Restore() { caption::RestoreRemembered(); }
     static void Change(int row, const char* phrase) {
-        caption::ChangePhrase(row, phrase, 20, Read, Put);
+        caption::ChangePhrase(row, phrase, 20);
     }
     using Puts = std::vector<std::pair<caption::WindowKey, std::string>>;
     static std::map<caption::WindowKey, std::string> shown_;
@@ -304,6 +306,14 @@ std::map<caption::WindowKey, std::string> Memory::shown_;
 Memory::Puts Memory::puts_;
 int Memory::reads_;
 int Memory::putsLeft_;
+
+}  // namespace
+
+// The platform's side of the table, for these tests.
+const char* caption::ShownText(WindowKey window) { return Memory::Read(window); }
+bool caption::PutText(WindowKey window, const char* text) { return Memory::Put(window, text); }
+
+namespace {
 
 TEST_F(Memory, PutsBackExactTextsWhereItsPhraseStillShowsOnly) {
     Relabel(1, "&OK", 3);
