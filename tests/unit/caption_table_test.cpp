@@ -254,137 +254,110 @@ TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
     EXPECT_TRUE(MayWaitOn(100));
 }
 
-// Windows as the table sees them: what each shows, whether it is gone, and what was put.
-class Memory : public ::testing::Test {
-public:
+// Windows as the table sees them: what each shows (none once gone), and what was put.
+std::map<caption::WindowKey, std::string> Shown;
+std::vector<std::pair<caption::WindowKey, std::string>> Puts;
+int Reads;
+
+caption::WindowKey Key(int n) {
+    return reinterpret_cast<caption::WindowKey>(static_cast<std::uintptr_t>(n));
+}
+
+// The window shows `text`, is relabelled with `row`'s phrase and shows that.
+void Relabel(int n, const char* text, int row) {
+    caption::Remember(Key(n), text, row);
+    Shown[Key(n)] = caption::ReplacementText(row);
+}
+
+class Memory : public Replacement {
+protected:
     void SetUp() override {
         std::memset(&caption::Remembered, 0, sizeof caption::Remembered);
-        shown_.clear();
-        puts_.clear();
-        reads_ = 0;
-        putsLeft_ = 1 << 30;
-        for (int row = 0; row < caption::kRowCount; ++row)
-            saved_.push_back(caption::ReplacementText(row));
+        Shown.clear();
+        Puts.clear();
+        Reads = 0;
+        saved_ = caption::ReplacementText(kRow);  // rows 3 and 4 are edited
+        savedOk_ = caption::ReplacementText(3);
     }
     void TearDown() override {
-        for (int row = 0; row < caption::kRowCount; ++row)
-            caption::SetReplacementText(row, saved_[row].c_str(), 20);
+        Replacement::TearDown();
+        caption::SetReplacementText(3, savedOk_.c_str(), 20);
     }
-    static caption::WindowKey Key(int n) {
-        return reinterpret_cast<caption::WindowKey>(static_cast<std::uintptr_t>(n));
-    }
-    static const char* Read(caption::WindowKey window) {
-        ++reads_;
-        const auto found = shown_.find(window);
-        return found == shown_.end() ? nullptr : found->second.c_str();
-    }
-    static bool Put(caption::WindowKey window, const char* text) {
-        if (putsLeft_-- <= 0) return false;
-        puts_.emplace_back(window, text);
-        shown_[window] = text;
-        return true;
-    }
-
-protected:
-    // The window shows `text`, is relabelled with `row`'s phrase and shows that.
-    static void Relabel(int n, const char* text, int row) {
-        caption::Remember(Key(n), text, row);
-        shown_[Key(n)] = caption::ReplacementText(row);
-    }
-    static void Restore() { caption::RestoreRemembered(); }
-    static void Change(int row, const char* phrase) {
-        caption::ChangePhrase(row, phrase, 20);
-    }
-    using Puts = std::vector<std::pair<caption::WindowKey, std::string>>;
-    static std::map<caption::WindowKey, std::string> shown_;
-    static Puts puts_;
-    static int reads_;
-    static int putsLeft_;
-    std::vector<std::string> saved_;
+    std::string savedOk_;
 };
-std::map<caption::WindowKey, std::string> Memory::shown_;
-Memory::Puts Memory::puts_;
-int Memory::reads_;
-int Memory::putsLeft_;
+
+using Put = std::pair<caption::WindowKey, std::string>;
 
 }  // namespace
 
-// The platform's side of the table, for these tests.
-const char* caption::ShownText(WindowKey window) { return Memory::Read(window); }
-bool caption::PutText(WindowKey window, const char* text) { return Memory::Put(window, text); }
+const char* caption::ShownText(WindowKey window) {
+    ++Reads;
+    const auto found = Shown.find(window);
+    return found == Shown.end() ? nullptr : found->second.c_str();
+}
+
+bool caption::PutText(WindowKey window, const char* text) {
+    Puts.emplace_back(window, text);
+    Shown[window] = text;
+    return Puts.size() < 12;  // then out of time
+}
 
 namespace {
 
 TEST_F(Memory, PutsBackExactTextsWhereItsPhraseStillShowsOnly) {
     Relabel(1, "&OK", 3);
-    Relabel(2, "O&&K", 3);
-    Relabel(3, "&Да", 2);
-    Relabel(4, "Cancel", 1);  // its owner sets a text of its own
-    shown_[Key(4)] = "Отмена";
-    Relabel(5, "No", 0);  // gone
-    shown_.erase(Key(5));
-    Restore();
-    EXPECT_EQ((Puts{{Key(1), "&OK"}, {Key(2), "O&&K"}, {Key(3), "&Да"}}), puts_);
-    EXPECT_EQ(nullptr, caption::Remembered.windows[4]);  // the gone one's entry is free
+    Relabel(2, "&&Да", 2);
+    Relabel(3, "Cancel", 1);
+    Shown[Key(3)] = "Отмена";  // its owner's own text now
+    Relabel(4, "No", 0);
+    Shown.erase(Key(4));  // gone
+    // The longest text that fits, and one longer: not cut, but left out.
+    const std::string longest = std::string(caption::kOriginalCapacity - 3, '&') + "OK";
+    Relabel(5, longest.c_str(), 3);
+    Relabel(6, ("&" + longest).c_str(), 3);
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(1), "&OK"}, {Key(2), "&&Да"}, {Key(5), longest}}), Puts);
+    EXPECT_EQ(nullptr, caption::Remembered.windows[3]);  // the gone one's entry is free
 }
 
 TEST_F(Memory, RelabelledAgainKeepsTheOwnersLatestCaption) {
     Relabel(1, "OK", 3);
-    Relabel(1, "&Cancel", 1);  // the owner put a caption back; it was relabelled again
-    // A phrase that is another row's caption is relabelled by that row in turn: the text
-    // to put back is still the first.
-    caption::SetReplacementText(2, "OK", 20);
-    Relabel(2, "Да", 2);
+    Relabel(1, "&Cancel", 1);  // the owner put a caption back
+    // A phrase that is another row's caption is relabelled by that row in turn.
+    caption::SetReplacementText(kRow, "OK", 20);
+    Relabel(2, "Abort", kRow);
     Relabel(2, "OK", 3);
-    Restore();
-    EXPECT_EQ((Puts{{Key(1), "&Cancel"}, {Key(2), "Да"}}), puts_);
-    EXPECT_EQ(2, caption::Remembered.used);
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(1), "&Cancel"}, {Key(2), "Abort"}}), Puts);
 }
 
 TEST_F(Memory, AnEditedOrEmptiedPhraseReachesItsRowsButtonsShowingTheOldOne) {
     Relabel(1, "OK", 3);
     Relabel(2, "ОК", 3);
-    shown_[Key(2)] = "своё";
-    Relabel(3, "Yes", 2);
-    Change(3, "Ну да");
-    Change(2, caption::ReplacementText(2));  // unchanged: nothing is even read
-    EXPECT_EQ((Puts{{Key(1), "Ну да"}}), puts_);
-    EXPECT_EQ(2, reads_);
-    Change(3, "");
-    Restore();  // an emptied phrase is still the phrase a button was given
-    EXPECT_EQ((Puts{{Key(1), "Ну да"}, {Key(1), ""}, {Key(1), "OK"}, {Key(3), "Yes"}}), puts_);
+    Shown[Key(2)] = "своё";
+    Relabel(3, "Abort", kRow);
+    caption::ChangePhrase(3, "Ну да", 20);
+    caption::ChangePhrase(kRow, caption::ReplacementText(kRow), 20);  // unchanged: not even read
+    EXPECT_EQ((std::vector<Put>{{Key(1), "Ну да"}}), Puts);
+    EXPECT_EQ(2, Reads);
+    caption::ChangePhrase(3, "", 20);
+    caption::RestoreRemembered();  // an emptied phrase is still the one a button was given
+    EXPECT_EQ(
+        (std::vector<Put>{{Key(1), "Ну да"}, {Key(1), ""}, {Key(1), "OK"}, {Key(3), "Abort"}}),
+        Puts);
 }
 
-TEST_F(Memory, StopsWhenTimeRunsOutAndLeavesOverlongTextsAlone) {
-    Relabel(1, "OK", 3);
-    Relabel(2, "OK", 3);
-    // The longest text that fits, and one that does not: it is not cut, but left out.
-    const std::string longest = std::string(caption::kOriginalCapacity - 3, '&') + "OK";
-    Relabel(3, longest.c_str(), 3);
-    Relabel(4, ("&" + longest).c_str(), 3);
-    putsLeft_ = 1;
-    Restore();
-    EXPECT_EQ((Puts{{Key(1), "OK"}}), puts_);
-    putsLeft_ = 10;
-    Restore();
-    EXPECT_EQ((Puts{{Key(1), "OK"}, {Key(2), "OK"}, {Key(3), longest}}), puts_);
-}
-
-TEST_F(Memory, AFullTableReusesAGoneWindowsEntryAfterAFewLooksOrRemembersNothing) {
+TEST_F(Memory, AFullTableTakesAGoneWindowsPlaceWithinAFewLooksOrRemembersNothing) {
     for (int n = 1; n <= caption::kRememberedCapacity; ++n) Relabel(n, "OK", 3);
-    reads_ = 0;
     Relabel(100000, "Да", 2);
-    EXPECT_EQ(caption::kGoneChecks, reads_);
+    EXPECT_EQ(caption::kGoneChecks, Reads);
     // The looks go on where they stopped: a window gone a little further on is found.
-    shown_.erase(Key(caption::kGoneChecks + 3));
-    reads_ = 0;
+    Shown.erase(Key(caption::kGoneChecks + 3));
     Relabel(100001, "Нет", 0);
-    EXPECT_EQ(3, reads_);
-    EXPECT_EQ(caption::kRememberedCapacity, caption::Remembered.used);
-    Restore();
-    ASSERT_EQ(caption::kRememberedCapacity, static_cast<int>(puts_.size()));
-    EXPECT_EQ((std::make_pair(Key(100001), std::string("Нет"))), puts_[caption::kGoneChecks + 2]);
-    for (const auto& put : puts_) EXPECT_NE(Key(100000), put.first);
+    EXPECT_EQ(caption::kGoneChecks + 3, Reads);
+    caption::RestoreRemembered();  // and time runs out after twelve
+    ASSERT_EQ(12u, Puts.size());
+    EXPECT_EQ(Put(Key(100001), "Нет"), Puts[caption::kGoneChecks + 2]);
 }
 
 }  // namespace

@@ -130,7 +130,8 @@ TEST_F(Dialog, MenuPropertiesOpensIt) {
 TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     Start(L"nyyyyyy");
     // Buttons relabelled before OK: a phrase matches no caption, so only OK itself can reach them.
-    HANDLE before = support::StartProgram(L"wine_helper.exe", L"buttons \"Before OK\" Yes OK Да Abort");
+    HANDLE before =
+        support::StartProgram(L"wine_helper.exe", L"buttons \"Before OK\" Yes OK Да Abort");
     HWND earlier = support::WaitForWindow(L"Before OK");
     ASSERT_NE(nullptr, earlier);
     const wchar_t* const kGiven[] = {L"Пофиг", L"В натуре", L"Пофиг", L"С&тоять"};

@@ -247,48 +247,36 @@ TEST_F(Program, ExitQuestionAnsweredNoKeepsItRunningAndYesEndsItWithItsIcon) {
     EXPECT_FALSE(tray_support::ShellHasIcon(mainWindow, ID_TRAY));
 }
 
-// Buttons of this process, relabelled while it pumps its messages.
-HWND AddButton(HWND host, const wchar_t* text, DWORD style = BS_PUSHBUTTON) {
-    static int made = 0;
-    return CreateWindowExW(0, L"Button", text, WS_CHILD | WS_VISIBLE | style, 10,
-                           10 + 25 * (made++ % 8), 150, 22, host, NULL, GetModuleHandleW(NULL),
-                           NULL);
-}
-
 TEST_F(Program, YesPutsBackTheExactCaptionsOfButtonsStillShowingTheirPhrases) {
-    HWND host = CreateWindowExW(0, L"Static", L"Captions to put back", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                600, 300, 200, 240, NULL, NULL, GetModuleHandleW(NULL), NULL);
-    const struct {
-        const wchar_t* text;
-        DWORD style;
-        const wchar_t* phrase;
-    } kButtons[] = {{L"&OK", BS_PUSHBUTTON, L"В натуре"},
-                    {L"Can&cel", BS_PUSHBUTTON, L"Н&ефиг"},
-                    {L"&&Да", BS_DEFPUSHBUTTON, L"Пофиг"},
-                    {L"&Справка", BS_AUTOCHECKBOX, L"Памагите"}};
+    // Buttons of this process: the last one's owner sets a text of its own once relabelled.
+    const wchar_t* const kTexts[] = {L"&OK", L"Can&cel", L"&&Да", L"&Справка", L"Нет"};
+    const wchar_t* const kPhrases[] = {L"В натуре", L"Н&ефиг", L"Пофиг", L"Памагите", L"&Нафиг"};
+    HWND host = CreateWindowExW(0, L"Static", L"Put back", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600,
+                                300, 200, 200, NULL, NULL, NULL, NULL);
     std::vector<HWND> buttons;
-    for (const auto& b : kButtons) buttons.push_back(AddButton(host, b.text, b.style));
-    HWND owners = AddButton(host, L"Нет"), gone = AddButton(host, L"Retry");
+    for (int i = 0; i < 6; ++i)  // a check box among them, and one destroyed before the end
+        buttons.push_back(CreateWindowExW(0, L"Button", i < 5 ? kTexts[i] : L"Retry",
+                                          WS_CHILD | (i == 3 ? BS_AUTOCHECKBOX : 0), 0, 25 * i, 150,
+                                          22, host, NULL, NULL, NULL));
     Start(L"nyyyyyy");
     ASSERT_TRUE(WaitUntil([&] {
-        for (size_t i = 0; i < buttons.size(); ++i)
-            if (WindowText(buttons[i]) != kButtons[i].phrase) return false;
-        return WindowText(owners) == L"&Нафиг" && WindowText(gone) == L"&Не понял";
+        for (int i = 0; i < 5; ++i)
+            if (WindowText(buttons[i]) != kPhrases[i]) return false;
+        return WindowText(buttons[5]) == L"&Не понял";
     }));
-    SetWindowTextW(owners, L"Нет уж");  // its owner's own text now
-    DestroyWindow(gone);
+    SetWindowTextW(buttons[4], L"Нет уж");
+    DestroyWindow(buttons[5]);
 
     HWND box = AskToExitWithHotkey();
     ASSERT_NE(nullptr, box);
     PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
-    // The texts come back as messages to this thread: it answers each at once, or its program
-    // would be passed over as a slow one.
-    while (MsgWaitForMultipleObjects(1, &program_, FALSE, 10000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+    // The texts come back as messages to this thread, which answers them at once.
+    while (MsgWaitForMultipleObjects(1, &program_, FALSE, 10000, QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1)
         support::PumpMessages();
     EXPECT_EQ(0u, support::WaitForExit(program_));
-    for (size_t i = 0; i < buttons.size(); ++i)
-        EXPECT_EQ(kButtons[i].text, WindowText(buttons[i]));
-    EXPECT_EQ(L"Нет уж", WindowText(owners));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(kTexts[i], WindowText(buttons[i]));
+    EXPECT_EQ(L"Нет уж", WindowText(buttons[4]));
     DestroyWindow(host);
 }
 
