@@ -276,14 +276,8 @@ protected:
         Shown.clear();
         Puts.clear();
         Reads = 0;
-        saved_ = caption::ReplacementText(kRow);  // rows 3 and 4 are edited
-        savedOk_ = caption::ReplacementText(3);
+        Replacement::SetUp();
     }
-    void TearDown() override {
-        Replacement::TearDown();
-        caption::SetReplacementText(3, savedOk_.c_str(), 20);
-    }
-    std::string savedOk_;
 };
 
 using Put = std::pair<caption::WindowKey, std::string>;
@@ -332,18 +326,18 @@ TEST_F(Memory, RelabelledAgainKeepsTheOwnersLatestCaption) {
 }
 
 TEST_F(Memory, AnEditedOrEmptiedPhraseReachesItsRowsButtonsShowingTheOldOne) {
-    Relabel(1, "OK", 3);
-    Relabel(2, "ОК", 3);
+    Relabel(1, "Abort", kRow);
+    Relabel(2, "Стоп", kRow);
     Shown[Key(2)] = "своё";
-    Relabel(3, "Abort", kRow);
-    caption::ChangePhrase(3, "Ну да", 20);
-    caption::ChangePhrase(kRow, caption::ReplacementText(kRow), 20);  // unchanged: not even read
+    Relabel(3, "OK", 3);
+    caption::ChangePhrase(kRow, "Ну да", 20);
+    caption::ChangePhrase(3, caption::ReplacementText(3), 20);  // unchanged: not even read
     EXPECT_EQ((std::vector<Put>{{Key(1), "Ну да"}}), Puts);
     EXPECT_EQ(2, Reads);
-    caption::ChangePhrase(3, "", 20);
+    caption::ChangePhrase(kRow, "", 20);
     caption::RestoreRemembered();  // an emptied phrase is still the one a button was given
     EXPECT_EQ(
-        (std::vector<Put>{{Key(1), "Ну да"}, {Key(1), ""}, {Key(1), "OK"}, {Key(3), "Abort"}}),
+        (std::vector<Put>{{Key(1), "Ну да"}, {Key(1), ""}, {Key(1), "Abort"}, {Key(3), "OK"}}),
         Puts);
 }
 
