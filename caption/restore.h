@@ -6,7 +6,8 @@
 namespace caption {
 
 // At the end, once nothing relabels any more: every remembered button still showing its
-// phrase gets its text back, within half a second whatever the other programs do.
+// phrase gets its text back. No text is sent once half a second has passed, whatever the
+// other programs do; reading the windows adds a call each.
 void RestoreCaptions();
 
 // Opens afresh the time that texts put back, or edited phrases passed on (ChangePhrase in
