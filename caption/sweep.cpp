@@ -5,6 +5,7 @@
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
+#include "caption/remembered.h"
 #include "caption/wait_account.h"
 
 namespace caption {
@@ -92,6 +93,7 @@ bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
         !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
                              SMTO_ABORTIFHUNG | SMTO_NORMAL, kRelabelTimeoutMs, &ignored);
     BookWait(&account, process, GetTickCount() - sent, failed);
+    Remember(window, texts.narrow, row);
     // Invalidated even when the wait ran out: an owner that was only slow still takes the text
     // when it gets to it, and a button that does not repaint itself for it then shows it all
     // the same. Where the text never arrives (the wait abandoned for a hung owner, the message

@@ -4,6 +4,8 @@
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
+#include "caption/remembered.h"
+#include "caption/restore.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "shell/decisions.h"
@@ -116,11 +118,12 @@ void FillTableDialog(HWND dialog) {
 }
 
 void ReadTableDialog(HWND dialog) {
+    caption::OpenPutAccount();
     for (int row = 0; row < caption::kRowCount; ++row) {
         WideText[0] = 0;
         GetDlgItemTextW(dialog, IDC_REPLACEMENT + row, WideText, kFieldCapacity);
         const int length = codepage::FromWide(WideText, Text, kFieldCapacity);
-        caption::SetReplacementText(row, Text, length);
+        caption::ChangePhrase(row, Text, length);
     }
 }
 

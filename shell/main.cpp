@@ -1,6 +1,7 @@
 // The program's entry: the start-up sequence, the message loop and the shut-down.
 #include <windows.h>
 
+#include "caption/restore.h"
 #include "caption/window_events.h"
 #include "settings/settings.h"
 #include "shell/decisions.h"
@@ -57,6 +58,8 @@ extern "C" void WINAPI Start() {
 
     caption::StopWatchingWindowEvents();
     shell::ReleaseLogo();
+    // The timer stopped with the loop and the hook above, so no text put back is replaced again.
+    caption::RestoreCaptions();
     shell::RemoveTrayIcon();
     ExitProcess(exitCode);
 }

@@ -1,13 +1,17 @@
-// The caption comparison and lookup, the bounds of the replacement texts, and the account of
-// what relabelling may wait on other programs.
+// The caption comparison and lookup, the bounds of the replacement texts, the account of
+// what relabelling may wait on other programs, and the memory of what it changed.
 #include "caption/caption_table.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "caption/remembered.h"
 #include "caption/wait_account.h"
 
 using caption::CompareCaptions;
@@ -248,6 +252,106 @@ TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
     EXPECT_FALSE(MayWaitOn(101));
     caption::OpenAccount(&account_, 50, 20);
     EXPECT_TRUE(MayWaitOn(100));
+}
+
+// Windows as the table sees them: what each shows (none once gone), and what was put.
+std::map<caption::WindowKey, std::string> Shown;
+std::vector<std::pair<caption::WindowKey, std::string>> Puts;
+int Reads;
+
+caption::WindowKey Key(int n) {
+    return reinterpret_cast<caption::WindowKey>(static_cast<std::uintptr_t>(n));
+}
+
+// The window shows `text`, is relabelled with `row`'s phrase and shows that.
+void Relabel(int n, const char* text, int row) {
+    caption::Remember(Key(n), text, row);
+    Shown[Key(n)] = caption::ReplacementText(row);
+}
+
+class Memory : public Replacement {
+protected:
+    void SetUp() override {
+        std::memset(&caption::Remembered, 0, sizeof caption::Remembered);
+        Shown.clear();
+        Puts.clear();
+        Reads = 0;
+        Replacement::SetUp();
+    }
+};
+
+using Put = std::pair<caption::WindowKey, std::string>;
+
+}  // namespace
+
+const char* caption::ShownText(WindowKey window) {
+    ++Reads;
+    const auto found = Shown.find(window);
+    return found == Shown.end() ? nullptr : found->second.c_str();
+}
+
+bool caption::PutText(WindowKey window, const char* text) {
+    Puts.emplace_back(window, text);
+    Shown[window] = text;
+    return Puts.size() < 12;  // then out of time
+}
+
+namespace {
+
+TEST_F(Memory, PutsBackExactTextsWhereItsPhraseStillShowsOnly) {
+    Relabel(1, "&OK", 3);
+    Relabel(2, "&&Да", 2);
+    Relabel(3, "Cancel", 1);
+    Shown[Key(3)] = "Отмена";  // its owner's own text now
+    Relabel(4, "No", 0);
+    Shown.erase(Key(4));  // gone
+    // The longest text that fits, and one longer: not cut, but left out.
+    const std::string longest = std::string(caption::kOriginalCapacity - 3, '&') + "OK";
+    Relabel(5, longest.c_str(), 3);
+    Relabel(6, ("&" + longest).c_str(), 3);
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(1), "&OK"}, {Key(2), "&&Да"}, {Key(5), longest}}), Puts);
+    EXPECT_EQ(nullptr, caption::Remembered.windows[3]);  // the gone one's entry is free
+}
+
+TEST_F(Memory, RelabelledAgainKeepsTheOwnersLatestCaption) {
+    Relabel(1, "OK", 3);
+    Relabel(1, "&Cancel", 1);  // the owner put a caption back
+    // A phrase that is another row's caption is relabelled by that row in turn.
+    caption::SetReplacementText(kRow, "OK", 20);
+    Relabel(2, "Abort", kRow);
+    Relabel(2, "OK", 3);
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(1), "&Cancel"}, {Key(2), "Abort"}}), Puts);
+}
+
+TEST_F(Memory, AnEditedOrEmptiedPhraseReachesItsRowsButtonsShowingTheOldOne) {
+    Relabel(1, "Abort", kRow);
+    Relabel(2, "Стоп", kRow);
+    Shown[Key(2)] = "своё";
+    Relabel(3, "OK", 3);
+    caption::ChangePhrase(kRow, "Ну да", 20);
+    caption::ChangePhrase(3, caption::ReplacementText(3), 20);  // unchanged: not even read
+    EXPECT_EQ((std::vector<Put>{{Key(1), "Ну да"}}), Puts);
+    EXPECT_EQ(2, Reads);
+    caption::ChangePhrase(kRow, "", 20);
+    caption::RestoreRemembered();  // an emptied phrase is still the one a button was given
+    EXPECT_EQ(
+        (std::vector<Put>{{Key(1), "Ну да"}, {Key(1), ""}, {Key(1), "Abort"}, {Key(3), "OK"}}),
+        Puts);
+}
+
+TEST_F(Memory, AFullTableTakesAGoneWindowsPlaceWithinAFewLooksOrRemembersNothing) {
+    for (int n = 1; n <= caption::kRememberedCapacity; ++n) Relabel(n, "OK", 3);
+    Relabel(100000, "Да", 2);
+    EXPECT_EQ(caption::kGoneChecks, Reads);
+    // The looks go on where they stopped: a window gone a little further on is found.
+    Shown.erase(Key(caption::kGoneChecks + 3));
+    Relabel(100001, "Нет", 0);
+    EXPECT_EQ(caption::kGoneChecks + 3, Reads);
+    caption::RestoreRemembered();  // and time runs out after twelve
+    ASSERT_EQ(12u, Puts.size());
+    EXPECT_EQ(Put(Key(100001), "Нет"), Puts[caption::kGoneChecks + 2]);
 }
 
 }  // namespace

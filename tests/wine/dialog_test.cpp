@@ -129,6 +129,17 @@ TEST_F(Dialog, MenuPropertiesOpensIt) {
 
 TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     Start(L"nyyyyyy");
+    // Buttons relabelled before OK: a phrase matches no caption, so only OK itself can reach them.
+    HANDLE before =
+        support::StartProgram(L"wine_helper.exe", L"buttons \"Before OK\" Yes OK Да Abort");
+    HWND earlier = support::WaitForWindow(L"Before OK");
+    ASSERT_NE(nullptr, earlier);
+    const wchar_t* const kGiven[] = {L"Пофиг", L"В натуре", L"Пофиг", L"С&тоять"};
+    ASSERT_TRUE(WaitUntil([&] {
+        for (int id = 1; id <= 4; ++id)
+            if (WindowText(GetDlgItem(earlier, id)) != kGiven[id - 1]) return false;
+        return true;
+    }));
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
     SetItem(dialog, IDC_REPLACEMENT + 2, L"Ага");                        // Yes
@@ -147,6 +158,11 @@ TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     EXPECT_TRUE(HoldsText(ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Help"), L"Памагите"));
     EXPECT_EQ(std::wstring(L"nyyyyyy\0", 8),
               ReadRaw(HKEY_CURRENT_USER, kProductKey, L"Options").Units());
+    EXPECT_EQ(L"Ага", WindowText(GetDlgItem(earlier, 1)));
+    EXPECT_EQ(L"абвгдеёжзийклмнопрс", WindowText(GetDlgItem(earlier, 2)));
+    EXPECT_EQ(L"Ага", WindowText(GetDlgItem(earlier, 3)));
+    EXPECT_EQ(L"", WindowText(GetDlgItem(earlier, 4)));
+    support::EndProcess(before);
 
     HANDLE helper = support::StartProgram(L"wine_helper.exe", L"buttons \"After OK\" Yes OK Abort");
     HWND host = support::WaitForWindow(L"After OK");

@@ -241,11 +241,34 @@ TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRela
     // The sweeps never stopped, and the program still answers.
     EXPECT_GE(stormSweeps, 4);
     EXPECT_GE(ExitQuestionAnsweredNo(), 0);
+    // Its memory, filled many times over by windows long gone, still puts the survivors' texts
+    // back at the end.
+    const double ending = NowMs();
+    EndProgram();
+    const double ended = NowMs() - ending;
+    for (HWND button : survivors) EXPECT_TRUE(IsStandardCaption(WindowText(button)));
     printf(
         "a storm of %d buttons: %d sweeps meanwhile, longest gap %.0f ms; %zu survivors "
-        "relabelled %.0f ms after it\n",
+        "relabelled %.0f ms after it, and their captions put back in an end of %.0f ms\n",
         static_cast<int>(GetWindowLongPtrW(host, GWLP_USERDATA)), stormSweeps, stormGap,
-        survivors.size(), relabelled);
+        survivors.size(), relabelled, ended);
+}
+
+TEST_F(Faults, EndingBesideAHungProgramTakesAtMostASecond) {
+    // This thread's buttons, relabelled while it pumps; then it answers nothing. Waiting for
+    // each of them in turn would take more than the second.
+    HWND host = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 9, 9, NULL, NULL, NULL, NULL);
+    for (int i = 0; i < 80; ++i)
+        CreateWindowExW(0, L"Button", L"OK", WS_CHILD, 0, 0, 9, 9, host, NULL, NULL, NULL);
+    Start(L"nyyyyyy");
+    ASSERT_TRUE(WaitUntil([&] { return FindWindowExW(host, NULL, L"Button", L"OK") == NULL; }));
+    const double start = NowMs();
+    PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program_, 5000));
+    const double ended = NowMs() - start;
+    EXPECT_LT(ended, 1000.0);
+    printf("ending beside a program that answers nothing: %.0f ms\n", ended);
+    DestroyWindow(host);
 }
 
 TEST_F(Faults, IconsLostWithTheNotificationAreaComeBackUnlessSwitchedOff) {

@@ -297,6 +297,39 @@ TEST_F(Program, ExitQuestionAnsweredNoKeepsItRunningAndYesEndsItWithItsIcon) {
     EXPECT_FALSE(tray_support::ShellHasIcon(mainWindow, ID_TRAY));
 }
 
+TEST_F(Program, YesPutsBackTheExactCaptionsOfButtonsStillShowingTheirPhrases) {
+    // Buttons of this process: the last one's owner sets a text of its own once relabelled.
+    const wchar_t* const kTexts[] = {L"&OK", L"Can&cel", L"&&Да", L"&Справка", L"Нет"};
+    const wchar_t* const kPhrases[] = {L"В натуре", L"Н&ефиг", L"Пофиг", L"Памагите", L"&Нафиг"};
+    HWND host = CreateWindowExW(0, L"Static", L"Put back", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600,
+                                300, 200, 200, NULL, NULL, NULL, NULL);
+    std::vector<HWND> buttons;
+    for (int i = 0; i < 6; ++i)  // a check box among them, and one destroyed before the end
+        buttons.push_back(CreateWindowExW(0, L"Button", i < 5 ? kTexts[i] : L"Retry",
+                                          WS_CHILD | (i == 3 ? BS_AUTOCHECKBOX : 0), 0, 25 * i, 150,
+                                          22, host, NULL, NULL, NULL));
+    Start(L"nyyyyyy");
+    ASSERT_TRUE(WaitUntil([&] {
+        for (int i = 0; i < 5; ++i)
+            if (WindowText(buttons[i]) != kPhrases[i]) return false;
+        return WindowText(buttons[5]) == L"&Не понял";
+    }));
+    SetWindowTextW(buttons[4], L"Нет уж");
+    DestroyWindow(buttons[5]);
+
+    HWND box = AskToExitWithHotkey();
+    ASSERT_NE(nullptr, box);
+    PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    // The texts come back as messages to this thread, which answers them at once.
+    while (MsgWaitForMultipleObjects(1, &program_, FALSE, 10000, QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1)
+        support::PumpMessages();
+    EXPECT_EQ(0u, support::WaitForExit(program_));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(kTexts[i], WindowText(buttons[i]));
+    EXPECT_EQ(L"Нет уж", WindowText(buttons[4]));
+    DestroyWindow(host);
+}
+
 BOOL CALLBACK CollectQuestion(HWND window, LPARAM found) {
     wchar_t name[16] = L"";
     GetClassNameW(window, name, 16);
