@@ -14,6 +14,7 @@
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
 #include "caption/sweep.h"
+#include "caption/sweep_order.h"
 
 namespace {
 
@@ -119,6 +120,8 @@ int main(int count, char** args) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     Frequency = frequency.QuadPart;
+    // Each call a whole pass, however many ticks the program would cut it into.
+    caption::SweepSliceMs = 1000000;
 
     EnumWindows(CensusTopLevel, 0);
     printf("census %d %d %d\n", WindowCount, ButtonCount, StandardCount);

@@ -5,9 +5,10 @@
 
 namespace caption {
 
-// Every descendant of every top-level window whose class is a button class and whose text
-// is a standard caption gets that caption's replacement text. A sweep waits on other programs
-// only so long; what it leaves out, the next one starts with.
+// One tick's share of a pass over every descendant of every top-level window: each whose class
+// is a button class and whose text is a standard caption gets that caption's replacement text.
+// It works for a short slice and waits on other programs only so long; the next tick goes on
+// where it stopped, and the next pass starts with what this one left out.
 void SweepWindows();
 
 // The per-button step of the sweep: looks the window's text up and relabels it. Returns false
