@@ -136,9 +136,9 @@ const SweepSeam kPlatform = {EnumerateWindows, IsThere, ExamineWindow, Now};
 
 }  // namespace
 
-void SweepWindows() {
+bool SweepWindows(bool newTick) {
     UnitsPerMs();
-    RunSweep(&Sweeping, kPlatform);
+    return RunSweep(&Sweeping, kPlatform, newTick);
 }
 
 bool ExamineButton(HWND window) {

@@ -5,11 +5,12 @@
 
 namespace caption {
 
-// One tick's share of a pass over every descendant of every top-level window: each whose class
-// is a button class and whose text is a standard caption gets that caption's replacement text.
-// It works for a short slice and waits on other programs only so long; the next tick goes on
-// where it stopped, and the next pass starts with what this one left out.
-void SweepWindows();
+// A slice of a pass over every descendant of every top-level window: each whose class is a
+// button class and whose text is a standard caption gets that caption's replacement text. It
+// works for a few milliseconds and a tick waits on other programs only so long; the next slice
+// goes on where this one stopped, and the next pass starts with what this one left out. Returns
+// whether the tick may have another slice, once the queued messages have been served.
+bool SweepWindows(bool newTick = true);
 
 // The per-button step of the sweep: looks the window's text up and relabels it. Returns false
 // when the button needs its text but its program has kept this sweep waiting long enough.

@@ -48,11 +48,14 @@ void EndPass(SweepOrder* order) {
     order->stopped = true;
 }
 
-// Own work: the time since the tick's sweep began, less what its relabels waited, which the
-// account bounds. Waits are booked in whole milliseconds, rounded down, so the slice errs short.
+// Own work: the time since the slice found where to go on, less what its relabels waited, which
+// the account bounds. Waits are booked in whole milliseconds, rounded down, so the slice errs
+// short. Finding the place is left out: the platform lists a window's descendants by asking the
+// window server about each, so in a window of many it would take the whole slice, and the pass
+// would stand still.
 bool IsSliceSpent(const SweepOrder& order) {
     const unsigned elapsed = order.seam->now() - order.began;
-    const unsigned waited = order.account.waitedMs * order.unitsPerMs;
+    const unsigned waited = (order.account.waitedMs - order.waitedBefore) * order.unitsPerMs;
     return elapsed - waited >= SweepSliceMs * order.unitsPerMs;
 }
 
@@ -84,6 +87,7 @@ bool VisitWindow(SweepOrder* order, Window window) {
     if (order->seeking) {
         if (!IsAt(order->resume, order->toResume, window, position)) return true;
         order->seeking = false;
+        if (!order->moved) order->began = order->seam->now();
     }
     if (order->wrapped && IsAt(order->start, order->toStart, window, position)) {
         EndPass(order);
@@ -92,22 +96,30 @@ bool VisitWindow(SweepOrder* order, Window window) {
     // At least one window a tick, however slow the enumeration alone: the pass always moves on.
     if (order->moved && (!HasTimeLeft(order->account) || IsSliceSpent(*order))) {
         order->resume = Mark(window, order->top, order->topCount - 1, position);
+        order->cut = HasTimeLeft(order->account);
         order->stopped = true;
         return false;
     }
     order->moved = true;
-    if (!order->seam->examine(window) && order->passedOver.window == 0)
+    if (order->seam->examine(window)) return true;
+    // What else the window holds is most likely its program's too: the pass takes it up from
+    // here, as it does every window it leaves out, and a hung program costs a moment, not one
+    // for each of its buttons.
+    if (order->passedOver.window == 0)
         order->passedOver = Mark(window, order->top, order->topCount - 1, position);
-    return true;
+    return false;
 }
 
-void RunSweep(SweepOrder* order, const SweepSeam& seam) {
-    if (order->running) return;
+bool RunSweep(SweepOrder* order, const SweepSeam& seam, bool newTick) {
+    if (order->running) return false;
     order->running = true;
     order->seam = &seam;
-    OpenAccount(&order->account, kSweepWaitMs, kSweepShareMs);
-    order->began = seam.now();
-    order->stopped = order->moved = false;
+    if (newTick) {
+        OpenAccount(&order->account, kSweepWaitMs, kSweepShareMs);
+        order->slices = 0;
+    }
+    order->waitedBefore = order->account.waitedMs;
+    order->stopped = order->moved = order->cut = false;
     // From where the last tick stopped to the last window; then, unless the pass began at the
     // first window, from the first one up to where the pass began.
     Enumerate(order);
@@ -122,6 +134,7 @@ void RunSweep(SweepOrder* order, const SweepSeam& seam) {
         }
     }
     order->running = false;
+    return order->cut && ++order->slices < kSlicesPerTick;
 }
 
 }  // namespace caption

@@ -17,8 +17,10 @@ enum {
     // hotkeys, the menu or the other programs' buttons for much more than a tick.
     kSweepWaitMs = 100,
     kSweepShareMs = 50,
-    // What one tick's sweep may spend of its own work, waits on the buttons' programs apart.
-    kSweepSliceMs = 4,
+    // What one tick's sweep may spend of its own work, waits on the buttons' programs apart: a
+    // slice, then another once the window events queued meanwhile have been served.
+    kSweepSliceMs = 5,
+    kSlicesPerTick = 2,
 };
 
 struct SweepOrder;
@@ -32,7 +34,7 @@ struct SweepSeam {
     // itself): a handle alone may have been given to a new window since.
     bool (*isThere)(Window window, Window top);
     // Examines a descendant; false when it is a button left out because its program kept the
-    // sweep waiting long enough.
+    // sweep waiting long enough. The rest of its top-level window is then left out with it.
     bool (*examine)(Window window);
     // A clock of unitsPerMs units a millisecond; differences of a few minutes fit in a word.
     unsigned (*now)();
@@ -66,6 +68,7 @@ struct SweepOrder {
     const SweepSeam* seam;
     unsigned unitsPerMs;
     unsigned began;
+    unsigned waitedBefore;  // by the tick's earlier slices
     SweepSeek toResume;
     SweepSeek toStart;
     Window top;
@@ -74,15 +77,18 @@ struct SweepOrder {
     bool seeking;  // still before the resume mark
     bool moved;    // a window was examined
     bool stopped;
+    bool cut;    // stopped by the slice, with time left to wait
+    int slices;  // this tick's
 };
 
 // The longest a tick's sweep works on its own; the benchmark raises it to time whole passes.
 extern unsigned SweepSliceMs;
 
-// One tick's sweep: from where the last one stopped, on through the order, until the pass comes
-// round to its start, the slice is spent or the waiting is. Does nothing when called inside a
-// sweep.
-void RunSweep(SweepOrder* order, const SweepSeam& seam);
+// A slice of a tick's sweep: from where the last one stopped, on through the order, until the
+// pass comes round to its start, the slice is spent or the tick's waiting is. A new tick opens
+// the waiting afresh. Returns whether the tick may go on with another slice. Does nothing when
+// called inside a sweep.
+bool RunSweep(SweepOrder* order, const SweepSeam& seam, bool newTick);
 
 // The enumeration's steps: for a top-level window, whether to go through its descendants; for
 // a descendant, whether the enumeration goes on.

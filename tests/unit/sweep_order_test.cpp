@@ -27,6 +27,7 @@ std::vector<int> Examined;        // in the order examined, this tick
 unsigned Clock;
 unsigned Waited;  // this tick
 int Listed;       // descendants handed to the sweep, this tick
+int Slices;       // slices that asked for another, in all
 SweepOrder Order;
 void (*DuringExamine)(int id);
 
@@ -46,10 +47,11 @@ void Enumerate(SweepOrder* order) {
     for (size_t i = 0; i < list.size() && !order->stopped;) {
         const int top = list[i].top;
         const bool descend = caption::VisitTopLevel(order, Handle(top));
+        bool goOn = descend;
         for (; i < list.size() && list[i].top == top; ++i)
-            if (descend && !order->stopped && Find(list[i].id)) {
+            if (goOn && Find(list[i].id)) {
                 ++Listed;
-                caption::VisitWindow(order, Handle(list[i].id));
+                goOn = caption::VisitWindow(order, Handle(list[i].id));
             }
     }
 }
@@ -85,6 +87,7 @@ protected:
         Order = SweepOrder();
         Order.unitsPerMs = kUnitsPerMs;
         Clock = 0;
+        Slices = 0;
         DuringExamine = nullptr;
         caption::SweepSliceMs = caption::kSweepSliceMs;
     }
@@ -92,39 +95,46 @@ protected:
         Desktop.push_back({NextId, top, program, refuses});
         return NextId++;
     }
+    // As the program's ticks run it: a slice, and more while the sweep asks for them.
     static void Tick() {
         Examined.clear();
         Waited = Listed = 0;
-        caption::RunSweep(&Order, kFake);
+        for (bool newTick = true; caption::RunSweep(&Order, kFake, newTick); newTick = false)
+            ++Slices;
     }
     static int NextId;
 };
 int SweepOrderTest::NextId = 1;
 
-// How many windows the slice covers when none of them waits.
-const int kPerSlice = caption::kSweepSliceMs * kUnitsPerMs / kExamineUnits;
+// How many windows a tick's slices cover when none of them waits.
+const int kPerTick = caption::kSlicesPerTick * caption::kSweepSliceMs * kUnitsPerMs / kExamineUnits;
 
 TEST_F(SweepOrderTest, ADesktopThatFitsTheSliceIsSweptWholeOnEveryTick) {
     std::vector<int> all;
-    for (int i = 0; i < kPerSlice / 2; ++i) all.push_back(Add(100 + i / 3));
+    for (int i = 0; i < kPerTick / 2; ++i) all.push_back(Add(100 + i / 3));
     for (int tick = 0; tick < 3; ++tick) {
         Tick();
         EXPECT_EQ(all, Examined) << tick;
     }
 }
 
-TEST_F(SweepOrderTest, ACrowdedDesktopIsSweptASliceATickAndGoesOnWhereItStopped) {
+TEST_F(SweepOrderTest, ACrowdedDesktopIsSweptInSlicesThatGoOnWhereTheLastStopped) {
     std::vector<int> all;
-    for (int i = 0; i < 5 * kPerSlice / 2; ++i) all.push_back(Add(100 + i / 10));
+    for (int i = 0; i < 5 * kPerTick / 2; ++i) all.push_back(Add(100 + i / 10));
     std::vector<int> seen;
     for (int tick = 0; tick < 3; ++tick) {
         Tick();
-        EXPECT_LE(Examined.size(), static_cast<size_t>(kPerSlice)) << tick;
+        EXPECT_LE(Examined.size(), static_cast<size_t>(kPerTick)) << tick;
+        if (tick < 2) {
+            EXPECT_GE(Examined.size(), static_cast<size_t>(kPerTick - 2)) << tick;
+        }
         EXPECT_FALSE(Examined.empty());
         seen.insert(seen.end(), Examined.begin(), Examined.end());
     }
     // Three ticks make one whole pass, each window once; the next pass starts at the first.
     EXPECT_EQ(all, seen);
+    // Each full tick's slices but the last ask for another; the pass ended in the third's first.
+    EXPECT_EQ(2 * (caption::kSlicesPerTick - 1), Slices);
     // The top-level windows before the one where a tick stopped are passed whole: listing
     // descendants costs as much as examining them.
     EXPECT_LT(Listed, static_cast<int>(Examined.size()) + 10);
@@ -134,7 +144,7 @@ TEST_F(SweepOrderTest, ACrowdedDesktopIsSweptASliceATickAndGoesOnWhereItStopped)
 
 TEST_F(SweepOrderTest, WaitsOnOtherProgramsDoNotCountAgainstTheSlice) {
     Add(100, 7, true);
-    for (int i = 0; i < kPerSlice / 2; ++i) Add(101);
+    for (int i = 0; i < kPerTick / 2; ++i) Add(101);
     Tick();
     EXPECT_EQ(caption::kRelabelTimeoutMs, Waited);
     EXPECT_EQ(Desktop.size(), Examined.size());
@@ -170,10 +180,10 @@ TEST_F(SweepOrderTest, AButtonIsReachedOnEveryPassHoweverWindowsAreCreatedAheadO
 }
 
 TEST_F(SweepOrderTest, AMarkWhoseWindowIsGoneFallsBackToItsPosition) {
-    for (int i = 0; i < 3 * kPerSlice / 2; ++i) Add(100);
+    for (int i = 0; i < 3 * kPerTick / 2; ++i) Add(100);
     Tick();
     const int resume = Order.resume.position;
-    ASSERT_EQ(kPerSlice, resume);
+    ASSERT_EQ(kPerTick, resume);
     Desktop.erase(Desktop.begin() + resume);  // the window where the sweep stopped
     Tick();
     EXPECT_EQ(Desktop[resume].id, Examined.front());
@@ -196,7 +206,7 @@ TEST_F(SweepOrderTest, ATickWaitsNoLongerThanItsLimitAndTheNextGoesOnWhereTheTim
 void SweepAgain(int) {
     DuringExamine = nullptr;
     const std::vector<int> outer = Examined;
-    caption::RunSweep(&Order, kFake);
+    EXPECT_FALSE(caption::RunSweep(&Order, kFake, true));
     EXPECT_EQ(outer, Examined) << "a sweep ran inside a sweep";
 }
 
