@@ -5,6 +5,9 @@
 //                                               classes, in panels, as dialogs nest them
 //   bench_helper latency SAMPLES SEED           one button at a time with a standard caption;
 //                                               prints the ms until its text is changed
+//   bench_helper passes SECONDS                 a button that refuses every new text, so each
+//                                               pass of the sweep relabels it once more; prints
+//                                               the ms between two relabels, one a line
 //   bench_helper close CLASS                    posts WM_CLOSE to each top-level of that class
 // A desktop prints "ready WINDOWS STANDARD" once built and lives until it is closed.
 #include <windows.h>
@@ -199,6 +202,32 @@ int RunLatency(int samples, unsigned seed) {
     return 0;
 }
 
+// --- Pass probe ------------------------------------------------------------------------
+
+enum { kMaxRelabels = 4096 };
+LARGE_INTEGER RelabelledAt[kMaxRelabels];
+int RelabelCount;
+
+LRESULT CALLBACK RefusingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_SETTEXT) return CallWindowProcW(ButtonProc, window, message, wParam, lParam);
+    if (RelabelCount < kMaxRelabels) QueryPerformanceCounter(&RelabelledAt[RelabelCount++]);
+    return TRUE;  // kept as it was: the next pass finds the caption again
+}
+
+int RunPasses(int seconds) {
+    HWND host = CreateTop(L"Pass probe", 0, 300, 120);
+    HWND button = CreateChild(host, L"Button", L"OK", BS_PUSHBUTTON, 10, 10, 100, 30);
+    ButtonProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingProc)));
+    PumpUntil(1000u * seconds, NULL);
+    // The first relabel may be the window events'; the gaps after it are passes of the sweep.
+    for (int i = 2; i < RelabelCount; ++i)
+        printf("%.3f\n", Ms(RelabelledAt[i].QuadPart - RelabelledAt[i - 1].QuadPart));
+    fflush(stdout);
+    DestroyWindow(host);
+    return 0;
+}
+
 // The list is taken before the first post, so windows closing meanwhile cannot cut it short.
 BOOL CALLBACK CloseIfOfClass(HWND window, LPARAM className) {
     wchar_t name[64];
@@ -221,6 +250,7 @@ int wmain(int count, wchar_t** args) {
         return RunDesktop(args[2], _wtoi(args[3]), _wtoi(args[4]));
     if (wcscmp(args[1], L"latency") == 0 && count >= 4)
         return RunLatency(_wtoi(args[2]), static_cast<unsigned>(_wtoi(args[3])));
+    if (wcscmp(args[1], L"passes") == 0) return RunPasses(_wtoi(args[2]));
     if (wcscmp(args[1], L"close") == 0) return Close(args[2]);
     return 2;
 }

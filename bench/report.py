@@ -5,6 +5,7 @@ RATIO_LIMIT = 1.05
 LATENCY_LIMIT_MS = 110        # the timer alone: one tick and a sweep
 EVENT_LATENCY_LIMIT_MS = 10   # with the window-event watch
 QUIET_CPU_LIMIT = 1.0
+CROWDED_CPU_LIMIT = 15.0      # the program's own share, its sweep cut into slices
 DESKTOP_NAMES = {"20x50": "20 × 50 buttons", "10x1000": "10 × 1,000 mixed"}
 
 
@@ -53,7 +54,10 @@ def latency_rows(latency):
             desktop, limit = name, EVENT_LATENCY_LIMIT_MS
             how = "window events and timer"
         title = "quiet desktop" if desktop == "quiet" else DESKTOP_NAMES[desktop]
-        rows.append(latency_row(f"{title}, {how}", s, limit if desktop == "quiet" else None))
+        # The crowded desktop is held to the same target as the quiet one, with the events.
+        crowded = desktop != "quiet" and how == "window events and timer"
+        rows.append(latency_row(f"{title}, {how}", s, limit if desktop == "quiet" or crowded
+                                else None))
     return rows
 
 
@@ -65,9 +69,20 @@ def resident_rows(resident):
         result = (f"{r['cpu_percent']:.2f} % of a core, {total:.2f} % with the wineserver's "
                   f"share; {r['seconds']:.0f} s")
         quiet = name == "quiet"
-        rows.append((f"Resident CPU, {title}", result,
-                     f"< {QUIET_CPU_LIMIT:.0f} % with the wineserver" if quiet else "",
-                     verdict(total < QUIET_CPU_LIMIT) if quiet else ""))
+        if quiet:
+            target, met = f"< {QUIET_CPU_LIMIT:.0f} % with the wineserver", total < QUIET_CPU_LIMIT
+        else:
+            target, met = f"≤ {CROWDED_CPU_LIMIT:.0f} % of a core, its own", (
+                r["cpu_percent"] <= CROWDED_CPU_LIMIT)
+        rows.append((f"Resident CPU, {title}", result, target, verdict(met)))
+        passes = r.get("passes")
+        if passes:
+            ms, tick = passes["ms"], passes["tick_ms"]
+            rows.append((f"Full pass of the sweep, {title}",
+                         f"{ms['median'] / tick:.1f} ticks (IQR {ms['p25'] / tick:.1f}–"
+                         f"{ms['p75'] / tick:.1f}), longest {passes['longest_ms'] / tick:.1f}; "
+                         f"{ms['samples']} passes seen by a button that refuses its text",
+                         "as many as it needs", ""))
         m, idle = r["memory"], r["idle_process_memory"]
         rows.append((f"Memory, {title}",
                      f"working set {m['working_set_kb'] / 1024:.1f} MB, private "

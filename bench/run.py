@@ -42,6 +42,8 @@ DESKTOPS = [
 ]
 RESIDENT_SECONDS = 30
 LATENCY_SAMPLES = 200
+PASS_SECONDS = 20
+TICK_MS = 100
 
 
 def wine_for(arch):
@@ -225,6 +227,15 @@ def relabel_latency(session, seed):
     return stats.latency([float(x) for x in lines if x != "lost"], lost)
 
 
+def pass_lengths(session):
+    """How long the sweep's passes take, seen by a probe button that refuses every text: the
+    gaps between its relabels, in ms and in ticks."""
+    gaps = [float(x) for x in session.run("bench_helper.exe", "passes", PASS_SECONDS) if x]
+    if not gaps:
+        return None
+    return {"ms": stats.spread(gaps), "longest_ms": stats.rounded(max(gaps)), "tick_ms": TICK_MS}
+
+
 def resident_program(session):
     """The real program on a quiet desktop, then among the 20 x 50 desktop's buttons. Beside it
     an idle process with one window shows what any Wine process costs."""
@@ -243,6 +254,7 @@ def resident_program(session):
     time.sleep(1)  # its captions relabelled: the steady state
     results[name] = resident_cost(session, program, idle, RESIDENT_SECONDS)
     latency[name] = relabel_latency(session, 2)
+    results[name]["passes"] = pass_lengths(session)
 
     session.close("VORKALUN", program)
 

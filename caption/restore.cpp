@@ -4,6 +4,7 @@
 
 #include "caption/codepage.h"
 #include "caption/remembered.h"
+#include "caption/sweep.h"
 #include "caption/wait_account.h"
 
 namespace caption {
@@ -19,9 +20,7 @@ const DWORD kPutTimeMs = 500;
 const unsigned kPutShareMs = kPutTimeMs / 2;
 
 WaitAccount PutAccount;
-DWORD PutBegan;
-// A read for one window and a put for another can be under way at once: a put's wait may
-// run a reported window's relabel, which may look for a gone window.
+unsigned PutBegan;
 WCHAR ShownWide[kTextCapacity];
 char ShownNarrow[kTextCapacity];
 WCHAR PutWide[kTextCapacity];
@@ -39,27 +38,16 @@ const char* ShownText(WindowKey key) {
     return ShownNarrow;
 }
 
-// As a relabel sets its text: WM_SETTEXT with a timeout, booked in the account.
+// As a relabel sets its text; a program the account passes over is left as it is.
 bool PutText(WindowKey key, const char* text) {
-    if (GetTickCount() - PutBegan >= kPutTimeMs) return false;
-    const HWND window = Window(key);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (!MayWaitOn(PutAccount, process)) return true;
-    codepage::ToWide(text, PutWide, kTextCapacity);
-    const DWORD sent = GetTickCount();
-    DWORD_PTR ignored;
-    const bool failed =
-        !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(PutWide),
-                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kRelabelTimeoutMs, &ignored);
-    BookWait(&PutAccount, process, GetTickCount() - sent, failed);
-    InvalidateRect(window, NULL, FALSE);
+    if (MsSince(PutBegan) >= kPutTimeMs) return false;
+    SendText(Window(key), text, PutWide, PutAccount);
     return true;
 }
 
 void OpenPutAccount() {
     OpenAccount(&PutAccount, kPutTimeMs, kPutShareMs);
-    PutBegan = GetTickCount();
+    PutBegan = Now();
 }
 
 void RestoreCaptions() {

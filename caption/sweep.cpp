@@ -6,25 +6,21 @@
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
 #include "caption/remembered.h"
+#include "caption/sweep_order.h"
 #include "caption/wait_account.h"
 
 namespace caption {
 
 namespace {
 
-enum { kTextCapacity = 256, kNone = -1 };
+enum { kTextCapacity = 256 };
 
-// What one sweep may wait for buttons to take their texts, in all and on one program, and
-// what the reported windows between two ticks may. A program that has kept an account waiting
-// its share (one timeout is enough) is passed over until the account opens again at the next
-// tick, and once the whole is spent, everything is. So neither a program that answers every
-// text just in time nor a crowd of silent ones holds up the hotkeys, the menu or the other
-// programs' buttons for much more than a tick.
-const unsigned kSweepWaitMs = 100, kSweepShareMs = 50;
+// What the reported windows between two ticks may wait; the sweep's own limits are with its
+// order.
 const unsigned kReportWaitMs = 40, kReportShareMs = kRelabelTimeoutMs;
 
 // A class name, then a window's text, read narrow and wide. The sweep and the event step have
-// a set each: an event can arrive while the sweep waits for a button to take its text.
+// a set each, so that neither can spoil the other's.
 struct Texts {
     char narrow[kTextCapacity];
     WCHAR wide[kTextCapacity];
@@ -33,23 +29,17 @@ Texts SweepTexts;
 Texts EventTexts;
 
 WaitAccount ReportAccount;
+SweepOrder Sweeping;
 
-// A sweep counts the descendants of all top-level windows in the order the platform enumerates
-// them. It relabels from `start` to the last window, then wraps round to the first and ends
-// at `start`. The first window it passes over, or the one where its time runs out, is where
-// the next sweep starts; so windows late in the order are reached in turn, however long the
-// ones before them keep the sweeps waiting. Windows that come and go in between shift the
-// count, which moves the start a little and starves nothing. The enumeration callbacks are
-// handed this record.
-struct Sweep {
-    WaitAccount account;
-    int start;
-    int count;       // descendants counted so far in this pass
-    int passedOver;  // the count of the first window left out; kNone when none was
-    bool wrapping;   // the second pass, from the first window up to the start
-    bool stopped;    // out of time, or the second pass back at the start
-};
-Sweep Sweeping;
+// The counter's units a millisecond, read once; reports may come before the first tick.
+unsigned UnitsPerMs() {
+    if (Sweeping.unitsPerMs == 0) {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        Sweeping.unitsPerMs = frequency.LowPart / 1000;
+    }
+    return Sweeping.unitsPerMs;
+}
 
 // Texts are read wide and narrowed to 1251 here. A narrow read would go through the machine's
 // own code page, which loses the Russian captions on a non-Cyrillic Windows and turns letters
@@ -74,31 +64,10 @@ bool IsButton(HWND window, Texts& texts) {
 
 const char* ReadText(HWND window, Texts& texts) { return Read(GetWindowTextW, window, texts); }
 
-// Returns whether the text was sent: a button of a program that has used up its share of the
-// account is passed over.
+// Relabels the button; `texts` still holds the caption it showed, which is remembered.
 bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (!MayWaitOn(account, process)) return false;
-    codepage::ToWide(ReplacementText(row), texts.wide, kTextCapacity);
-    // The clock may be as coarse as the system's timer: over many relabels its errors even out.
-    const DWORD sent = GetTickCount();
-    // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
-    // timeout keeps a busy or hung owner from freezing the program. A relabel that fails passes
-    // its program over, whatever the reason: the wait ran out (older systems say so without an
-    // error code), the owner was declared hung, or the platform's privilege rules refused the
-    // message, as they refuse every message to an elevated program.
-    DWORD_PTR ignored;
-    const bool failed =
-        !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts.wide),
-                             SMTO_ABORTIFHUNG | SMTO_NORMAL, kRelabelTimeoutMs, &ignored);
-    BookWait(&account, process, GetTickCount() - sent, failed);
+    if (!SendText(window, ReplacementText(row), texts.wide, account)) return false;
     Remember(window, texts.narrow, row);
-    // Invalidated even when the wait ran out: an owner that was only slow still takes the text
-    // when it gets to it, and a button that does not repaint itself for it then shows it all
-    // the same. Where the text never arrives (the wait abandoned for a hung owner, the message
-    // refused by the platform's privilege rules, the window gone) this costs nothing.
-    InvalidateRect(window, NULL, FALSE);
     return true;
 }
 
@@ -108,43 +77,76 @@ bool IsBelowTopLevel(HWND window) {
     return root != NULL && root != window && GetAncestor(root, GA_PARENT) == GetDesktopWindow();
 }
 
-void PassOver(Sweep& sweep, int position) {
-    if (sweep.passedOver == kNone) sweep.passedOver = position;
-}
-
 BOOL CALLBACK VisitDescendant(HWND window, LPARAM parameter) {
-    Sweep& sweep = *reinterpret_cast<Sweep*>(parameter);
-    const int position = sweep.count++;
-    if (!sweep.wrapping && position < sweep.start) return TRUE;
-    if (sweep.wrapping && position >= sweep.start) sweep.stopped = true;
-    if (!sweep.stopped && !HasTimeLeft(sweep.account)) {
-        PassOver(sweep, position);
-        sweep.stopped = true;
-    }
-    if (sweep.stopped) return FALSE;
-    if (IsButton(window, SweepTexts) && !ExamineButton(window)) PassOver(sweep, position);
-    return TRUE;
+    return VisitWindow(reinterpret_cast<SweepOrder*>(parameter), window);
 }
 
-BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
-    EnumChildWindows(window, VisitDescendant, parameter);
-    return !reinterpret_cast<const Sweep*>(parameter)->stopped;
+BOOL CALLBACK EnterTopLevel(HWND window, LPARAM parameter) {
+    SweepOrder* order = reinterpret_cast<SweepOrder*>(parameter);
+    if (VisitTopLevel(order, window)) EnumChildWindows(window, VisitDescendant, parameter);
+    return !order->stopped;
 }
+
+void EnumerateWindows(SweepOrder* order) {
+    EnumWindows(EnterTopLevel, reinterpret_cast<LPARAM>(order));
+}
+
+bool IsThere(Window window, Window top) {
+    return GetAncestor(static_cast<HWND>(const_cast<void*>(window)), GA_ROOT) == top;
+}
+
+bool ExamineWindow(Window window) {
+    HWND button = static_cast<HWND>(const_cast<void*>(window));
+    return !IsButton(button, SweepTexts) || ExamineButton(button);
+}
+
+const SweepSeam kPlatform = {EnumerateWindows, IsThere, ExamineWindow, Now};
 
 }  // namespace
 
-void SweepWindows() {
-    Sweep& sweep = Sweeping;
-    OpenAccount(&sweep.account, kSweepWaitMs, kSweepShareMs);
-    sweep.passedOver = kNone;
-    sweep.stopped = false;
-    // From the start to the last window; then, unless time ran out, from the first to the start.
-    for (sweep.wrapping = false;; sweep.wrapping = true) {
-        sweep.count = 0;
-        EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&sweep));
-        if (sweep.wrapping || sweep.start == 0 || sweep.stopped) break;
-    }
-    sweep.start = sweep.passedOver == kNone ? 0 : sweep.passedOver;
+// The performance counter's low word: GetTickCount moves in steps of a system tick (15.6 ms on
+// most machines), longer than the sweep's whole slice. Counters run at a few MHz, so one word
+// holds minutes.
+unsigned Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.LowPart;
+}
+
+unsigned MsSince(unsigned reading) { return (Now() - reading) / UnitsPerMs(); }
+
+bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (!MayWaitOn(account, process)) return false;
+    codepage::ToWide(text, wide, kTextCapacity);
+    const unsigned sent = Now();
+    // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
+    // timeout keeps a busy or hung owner from freezing the program. A send that fails passes
+    // its program over, whatever the reason: the wait ran out (older systems say so without an
+    // error code), the owner was declared hung, or the platform's privilege rules refused the
+    // message, as they refuse every message to an elevated program.
+    // SMTO_BLOCK: with SMTO_NORMAL the wait handles messages sent to this thread, and a tray
+    // click then runs the menu's modal loop, whose WM_TIMER starts a sweep inside this one and
+    // whose window events relabel inside this relabel, booking their waits to this program.
+    // Blocked, nothing of ours runs inside a send. The price is what SMTO_BLOCK warns of: an
+    // owner that sends back to us while we wait cannot be answered, which the timeout bounds.
+    DWORD_PTR ignored;
+    const bool failed =
+        !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide),
+                             SMTO_ABORTIFHUNG | SMTO_BLOCK, kRelabelTimeoutMs, &ignored);
+    BookWait(&account, process, MsSince(sent), failed);
+    // Invalidated even when the wait ran out: an owner that was only slow still takes the text
+    // when it gets to it, and a button that does not repaint itself for it then shows it all
+    // the same. Where the text never arrives (the wait abandoned for a hung owner, the message
+    // refused by the platform's privilege rules, the window gone) this costs nothing.
+    InvalidateRect(window, NULL, FALSE);
+    return true;
+}
+
+bool SweepWindows(bool newTick) {
+    UnitsPerMs();
+    return RunSweep(&Sweeping, kPlatform, newTick);
 }
 
 bool ExamineButton(HWND window) {

@@ -3,16 +3,29 @@
 
 #include <windows.h>
 
+#include "caption/wait_account.h"
+
 namespace caption {
 
-// Every descendant of every top-level window whose class is a button class and whose text
-// is a standard caption gets that caption's replacement text. A sweep waits on other programs
-// only so long; what it leaves out, the next one starts with.
-void SweepWindows();
+// A slice of a pass over every descendant of every top-level window: each whose class is a
+// button class and whose text is a standard caption gets that caption's replacement text. It
+// works for a few milliseconds and a tick waits on other programs only so long; the next slice
+// goes on where this one stopped, and the next pass starts with what this one left out. Returns
+// whether the tick may have another slice, once the queued messages have been served.
+bool SweepWindows(bool newTick = true);
 
 // The per-button step of the sweep: looks the window's text up and relabels it. Returns false
 // when the button needs its text but its program has kept this sweep waiting long enough.
 bool ExamineButton(HWND window);
+
+// Sets another program's window text as a relabel does, with a bounded wait booked in the
+// account; `wide` takes the converted text. Returns false when the account passes the window's
+// program over, and then sends nothing.
+bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account);
+
+// The performance counter's low word, the relabels' clock, and the milliseconds since a reading.
+unsigned Now();
+unsigned MsSince(unsigned reading);
 
 // Opens the reported windows' own waiting account afresh; called on every tick.
 void OpenReportAccount();

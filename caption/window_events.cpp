@@ -1,7 +1,7 @@
 // Out-of-context window events: the platform queues them to this thread, so no code of ours
 // runs inside another process. They arrive wherever the thread takes or waits for messages:
-// in the message loop, in the modal loops of the dialog and the exit question, and inside a
-// relabel's wait for another program (SendMessageTimeout with SMTO_NORMAL), the sweep's too.
+// in the message loop and in the modal loops of the menu, the dialog and the exit question;
+// never inside a relabel's wait, which blocks them (SMTO_BLOCK), so never inside a sweep.
 #include "caption/window_events.h"
 
 #include <windows.h>
@@ -22,7 +22,6 @@ const int kWatchedCount = sizeof kWatchedEvents / sizeof kWatchedEvents[0];
 HWINEVENTHOOK Hooks[kWatchedCount];
 HWND Relabelled[kRelabelsPerTick];
 int RelabelledCount;
-bool Examining;
 
 bool IsSpent(HWND window) {
     if (RelabelledCount == kRelabelsPerTick) return true;
@@ -34,12 +33,8 @@ bool IsSpent(HWND window) {
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
                             DWORD) {
     if (window == NULL || object != OBJID_WINDOW || child != CHILDID_SELF) return;
-    // While a relabel waits for its button, the platform may deliver the next event here;
-    // that one is left to the sweep rather than run on top of the first.
-    if (Examining || IsSpent(window)) return;
-    Examining = true;
+    if (IsSpent(window)) return;
     if (ExamineReportedWindow(window)) Relabelled[RelabelledCount++] = window;
-    Examining = false;
 }
 
 }  // namespace

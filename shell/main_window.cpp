@@ -26,6 +26,8 @@ const wchar_t kClassName[] = L"VORKALUN";
 const char kExitQuestion[] = "Ты в натуре, хочешь избавиться от  меня ???";
 const UINT_PTR kTimerId = 1;
 const UINT kTickMs = 100;
+// A tick's next slice of the sweep, posted so that the window events queued meanwhile come first.
+const UINT WM_SWEEPON = WM_USER + 501;
 
 HBITMAP LogoImage;       // the logo at its size on the screen, held while it may still show
 int LogoSide;            // that size, in pixels a side
@@ -60,12 +62,16 @@ void OnPaint(HWND window) {
     EndPaint(window, &paint);
 }
 
+void SweepSlice(bool newTick) {
+    if (caption::SweepWindows(newTick)) PostMessageW(MainWindow, WM_SWEEPON, 0, 0);
+}
+
 void OnTick() {
     caption::RefillEventBudget();
     if (CountDownTick(&LogoCountdown) == kTickHideLogo)
         HideLogo();
     else
-        caption::SweepWindows();
+        SweepSlice(true);
 }
 
 void AskToExit(HWND window) {
@@ -174,6 +180,7 @@ extern "C" LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_LBUTTONDOWN: HideLogo(); return 0;
         case WM_TIMER: OnTick(); return 0;
+        case WM_SWEEPON: SweepSlice(false); return 0;
         case WM_HOTKEY:
         case WM_COMMAND: OnCommand(window, wParam); return 0;
         case WM_TRAYNOTIFY: OnTrayNotify(window, wParam, lParam); return 0;

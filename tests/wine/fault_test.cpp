@@ -28,6 +28,10 @@ using support::WindowText;
 // a tick, the waiting one sweep and the reports between two ticks may do, and ample room for
 // a loaded machine.
 const double kWaitBoundMs = 600;
+// The longest a pass over these tests' desktops (a few hundred windows) may take. A tick sweeps
+// for a few milliseconds of its own, and a window costs a tenth of one under Wine: a pass takes
+// several ticks here, however fast the hotkeys answer.
+const double kPassBoundMs = 2000;
 
 bool IsDefaultReplacement(const std::wstring& text) {
     for (const Row& row : kDefaults)
@@ -90,26 +94,31 @@ TEST_F(Faults, AHungProgramHoldsUpNeitherTheSweepsNorTheHotkeysNorTheMenu) {
     // The exit hotkey and the tray menu answer.
     const double question = ExitQuestionAnsweredNo();
     EXPECT_GE(question, 0);
+    EXPECT_LT(question, kWaitBoundMs);
     HWND icon = tray_support::ShellIconWithTip(kTitle);
     ASSERT_NE(nullptr, icon);
+    const double clicked = NowMs();
     support::ClickAt(tray_support::CentreOf(icon));
     EXPECT_TRUE(WaitUntil([] { return tray_support::OpenPopupMenu() != NULL; }));
+    const double menu = NowMs() - clicked;
+    EXPECT_LT(menu, kWaitBoundMs);
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([] { return tray_support::OpenPopupMenu() == NULL; }));
     // A moment per hung program, not per button: it has eighty.
     const double hungGap = probe.LongestGapMs();
-    EXPECT_LT(hungGap, 1000.0);
+    EXPECT_LT(hungGap, kPassBoundMs);
 
-    // All of that while the program still hung: its button kept its caption.
-    ASSERT_LT(NowMs() - hungAt, kHangMs - 500.0) << "the hang ended before the checks did";
+    // All of that while the program still hung: its button kept its caption. A machine too
+    // loaded to get through the checks in time shows nothing either way.
+    if (NowMs() - hungAt > kHangMs - 500.0) GTEST_SKIP() << "the hang ended before the checks did";
     EXPECT_EQ(L"OK", WindowText(hungOk));
     EXPECT_TRUE(WaitUntil([&] { return WindowText(hungOk) == L"В натуре"; }, kHangMs + 5000));
     const double recovered = NowMs() - hungAt - kHangMs;
     EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(hung, 81)) == L"Н&ефиг"; }));
     printf(
-        "while a program hung: exit question after %.0f ms, longest gap between sweeps "
-        "%.0f ms; its buttons relabelled %.0f ms after it answered again\n",
-        question, hungGap, recovered);
+        "while a program hung: exit question after %.0f ms, menu after %.0f ms, longest gap "
+        "between sweeps %.0f ms; its buttons relabelled %.0f ms after it answered again\n",
+        question, menu, hungGap, recovered);
 }
 
 TEST_F(Faults, AProgramBusyMakingButtonsHoldsUpNeitherTheSweepsNorTheHotkeys) {
@@ -126,8 +135,9 @@ TEST_F(Faults, AProgramBusyMakingButtonsHoldsUpNeitherTheSweepsNorTheHotkeys) {
     const double question = ExitQuestionAnsweredNo();
     EXPECT_GE(question, 0);
     const double busyGap = probe.LongestGapMs();
-    ASSERT_LT(NowMs() - busyAt, kBusyMs - 500.0) << "the program was done before the checks";
-    EXPECT_LT(busyGap, 1000.0);
+    if (NowMs() - busyAt > kBusyMs - 500.0)
+        GTEST_SKIP() << "the program was done before the checks";
+    EXPECT_LT(busyGap, kPassBoundMs);
     EXPECT_LT(question, 1000.0);
 
     // Once it answers again, what it made is relabelled.
@@ -142,7 +152,7 @@ TEST_F(Faults, AProgramBusyMakingButtonsHoldsUpNeitherTheSweepsNorTheHotkeys) {
         kBusyMs + 5000));
     printf(
         "while a program made %zu buttons without answering: exit question after %.0f ms, "
-        "longest gap between sweeps %.0f ms\n",
+        "longest gap between passes %.0f ms\n",
         made.size(), question, busyGap);
 }
 
@@ -163,7 +173,7 @@ TEST_F(Faults, AProgramThatTakesItsTimeOverEveryTextAndRefusesItHoldsUpNeitherSw
     const double gap = probe.LongestGapMs();
     EXPECT_GE(question, 0);
     EXPECT_LT(question, kWaitBoundMs);
-    EXPECT_LT(gap, kWaitBoundMs);
+    EXPECT_LT(gap, kPassBoundMs);
 
     // None is left out for coming late: each is offered its text in the end.
     const auto offered = [](HWND button) { return GetWindowLongPtrW(button, GWLP_USERDATA) > 0; };
@@ -173,7 +183,7 @@ TEST_F(Faults, AProgramThatTakesItsTimeOverEveryTextAndRefusesItHoldsUpNeitherSw
     printf(
         "a program taking 15 ms over each of 80 texts: exit question after %.0f ms, longest gap "
         "between sweeps %.0f ms (bound %.0f); every button offered its text within %.0f ms\n",
-        question, gap, kWaitBoundMs, served);
+        question, gap, kPassBoundMs, served);
 }
 
 TEST_F(Faults, ProgramsOfManySilentThreadsCostAWaitEachNotOnePerWindow) {
@@ -194,10 +204,10 @@ TEST_F(Faults, ProgramsOfManySilentThreadsCostAWaitEachNotOnePerWindow) {
     const double question = ExitQuestionAnsweredNo();
     const double gap = probe.LongestGapMs();
     // Past five seconds the platform declares them hung and no relabel waits on them at all.
-    ASSERT_LT(NowMs() - silentAt, 4500.0) << "the checks took too long to show anything";
+    if (NowMs() - silentAt > 4500.0) GTEST_SKIP() << "the checks took too long to show anything";
     EXPECT_GE(question, 0);
     EXPECT_LT(question, kWaitBoundMs);
-    EXPECT_LT(gap, kWaitBoundMs);
+    EXPECT_LT(gap, kPassBoundMs);
 
     // Once they answer again, every standard button of theirs is relabelled.
     std::vector<HWND> buttons;
@@ -211,7 +221,7 @@ TEST_F(Faults, ProgramsOfManySilentThreadsCostAWaitEachNotOnePerWindow) {
         "sixty silent threads in two programs: exit question after %.0f ms, longest gap between "
         "sweeps %.0f ms (bound %.0f); all their buttons relabelled %.0f ms after they fell "
         "silent\n",
-        question, gap, kWaitBoundMs, NowMs() - silentAt);
+        question, gap, kPassBoundMs, NowMs() - silentAt);
 }
 
 TEST_F(Faults, WindowsMadeAndDestroyedMidSweepCrashNothingAndTheSurvivorsAreRelabelled) {
@@ -425,9 +435,9 @@ TEST_F(Faults, ADesktopOfTenThousandWindowsIsSweptWholeAndTheExitHotkeyStillAnsw
         60000));
     const double relabelled = NowMs() - crowded;
     for (HWND button : others) EXPECT_EQ(0u, WindowText(button).find(L"Кнопка "));
-    // Every sweep completes: they keep coming.
+    // Passes keep completing, each in as many ticks as it needs.
     probe.Restart();
-    EXPECT_TRUE(probe.WaitForMore(5, 60000));
+    EXPECT_TRUE(probe.WaitForMore(1, 60000));
     const double sweepGap = probe.LongestGapMs();
 
     // Asked twice, the exit question comes each time, and Yes still ends the program.
@@ -441,11 +451,12 @@ TEST_F(Faults, ADesktopOfTenThousandWindowsIsSweptWholeAndTheExitHotkeyStillAnsw
     const double third = NowMs() - start;
     PostMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     EXPECT_EQ(0u, support::WaitForExit(program_, 30000));
+    // A tick's sweep works a slice at a time, so the hotkey waits no longer here than anywhere.
     const double slowest = std::max(first, std::max(second, third));
-    EXPECT_LT(slowest, 10000.0);
+    EXPECT_LT(slowest, 1000.0);
     printf(
         "10,000 windows: 900 standard buttons relabelled %.0f ms after they were all there; "
-        "longest gap between sweeps %.0f ms; exit question after %.0f, %.0f and %.0f ms\n",
+        "longest gap between passes %.0f ms; exit question after %.0f, %.0f and %.0f ms\n",
         relabelled, sweepGap, first, second, third);
 }
 

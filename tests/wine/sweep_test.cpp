@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "caption/sweep_order.h"
+
 #include <string>
 #include <vector>
 
@@ -35,6 +37,9 @@ void RegisterTestClass(const wchar_t* name) {
 class Sweep : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Whole passes, as on any ordinary desktop: on a loaded machine even a few windows may
+        // outlast a slice. How passes are cut into slices is tested natively.
+        caption::SweepSliceMs = 1000;
         RegisterTestClass(L"SweepTestHost");
         RegisterTestClass(L"BorIdeBtn");
         RegisterTestClass(kFullWidthButton);
@@ -164,7 +169,8 @@ TEST(SweepOtherProcess, RelabelsAnotherProgramsMessageBox) {
     EXPECT_TRUE(support::WaitUntil([&] {
         caption::SweepWindows();
         return WindowText(yes) == L"Пофиг" && WindowText(no) == L"&Нафиг";
-    })) << "Yes reads " << testing::PrintToString(WindowText(yes));
+    })) << "Yes reads "
+        << testing::PrintToString(WindowText(yes));
     // The box still works: its Yes answers as before.
     PostMessageW(box, WM_COMMAND, IDYES, 0);
     EXPECT_EQ(static_cast<DWORD>(IDYES), support::WaitForExit(helper));
@@ -202,6 +208,7 @@ TEST(Ticks, AClickThatHidesTheLogoEarlyLeavesTheCountdownSoItsLastTickStillSkips
     ASSERT_NE(nullptr, window);
     ShowWindow(window, SW_SHOWNORMAL);
     SweepProbe probe;
+    caption::SweepSliceMs = 1000;
 
     SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
     EXPECT_FALSE(IsWindowVisible(window));

@@ -112,9 +112,10 @@ TEST_F(Tray, IconIsTheSmallIconSizeTheSystemReports) {
 }
 
 // An elevated copy lets "TaskbarCreated" through the filter that keeps the messages of the
-// unelevated shell away from it: per window where Windows has that (7 and later), for the
-// process on Windows Vista, and not at all where there is no filter. The functions are looked
-// up at run time; here the look-up is answered by stand-ins that record their calls.
+// unelevated shell away from it: with the process-wide call wherever there is a filter (Vista,
+// and 7 and later beside their per-window one, which goes unused), and not at all where there
+// is none. The functions are looked up at run time; here the look-up is answered by stand-ins
+// that record their calls.
 struct FilterCall {
     HWND window;
     UINT message;

@@ -1,0 +1,222 @@
+// The sweep's order over a fake desktop whose windows come and go, on a fake clock.
+#include "caption/sweep_order.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using caption::SweepOrder;
+using caption::Window;
+
+const unsigned kUnitsPerMs = 1000;
+const unsigned kExamineUnits = 100;  // what the sweep's own work on one window takes
+
+struct FakeWindow {
+    int id;
+    int top;
+    int program;   // 0: answers at once
+    bool refuses;  // its program never takes a text: every relabel times out
+};
+
+std::vector<FakeWindow> Desktop;  // every descendant, in the platform's order
+std::vector<int> Examined;        // in the order examined, this tick
+unsigned Clock;
+unsigned Waited;  // this tick
+int Listed;       // descendants handed to the sweep, this tick
+int Slices;       // slices that asked for another, in all
+SweepOrder Order;
+void (*DuringExamine)(int id);
+
+Window Handle(int id) { return reinterpret_cast<Window>(static_cast<std::uintptr_t>(id)); }
+int Id(Window window) { return static_cast<int>(reinterpret_cast<std::uintptr_t>(window)); }
+
+const FakeWindow* Find(int id) {
+    for (const FakeWindow& w : Desktop)
+        if (w.id == id) return &w;
+    return nullptr;
+}
+
+// As the platform does: the lists are taken first, and a window gone meanwhile is left out.
+// Each top-level window's descendants stand together in the list.
+void Enumerate(SweepOrder* order) {
+    const std::vector<FakeWindow> list = Desktop;
+    for (size_t i = 0; i < list.size() && !order->stopped;) {
+        const int top = list[i].top;
+        const bool descend = caption::VisitTopLevel(order, Handle(top));
+        bool goOn = descend;
+        for (; i < list.size() && list[i].top == top; ++i)
+            if (goOn && Find(list[i].id)) {
+                ++Listed;
+                goOn = caption::VisitWindow(order, Handle(list[i].id));
+            }
+    }
+}
+
+bool IsThere(Window window, Window top) {
+    for (const FakeWindow& w : Desktop)
+        if (Handle(w.top) == top && (window == top || Handle(w.id) == window)) return true;
+    return false;
+}
+
+// A relabel as the real one books it: passed over once its program has used up its share.
+bool Examine(Window window) {
+    const FakeWindow& w = *Find(Id(window));
+    Examined.push_back(w.id);
+    Clock += kExamineUnits;
+    if (DuringExamine) DuringExamine(w.id);
+    if (!w.refuses) return true;
+    if (!caption::MayWaitOn(Order.account, w.program)) return false;
+    Clock += caption::kRelabelTimeoutMs * kUnitsPerMs;
+    Waited += caption::kRelabelTimeoutMs;
+    caption::BookWait(&Order.account, w.program, caption::kRelabelTimeoutMs, true);
+    return true;
+}
+
+unsigned Now() { return Clock; }
+
+const caption::SweepSeam kFake = {Enumerate, IsThere, Examine, Now};
+
+class SweepOrderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Desktop.clear();
+        Order = SweepOrder();
+        Order.unitsPerMs = kUnitsPerMs;
+        Clock = 0;
+        Slices = 0;
+        DuringExamine = nullptr;
+        caption::SweepSliceMs = caption::kSweepSliceMs;
+    }
+    static int Add(int top, int program = 0, bool refuses = false) {
+        Desktop.push_back({NextId, top, program, refuses});
+        return NextId++;
+    }
+    // As the program's ticks run it: a slice, and more while the sweep asks for them.
+    static void Tick() {
+        Examined.clear();
+        Waited = Listed = 0;
+        for (bool newTick = true; caption::RunSweep(&Order, kFake, newTick); newTick = false)
+            ++Slices;
+    }
+    static int NextId;
+};
+int SweepOrderTest::NextId = 1;
+
+// How many windows a tick's slices cover when none of them waits.
+const int kPerTick = caption::kSlicesPerTick * caption::kSweepSliceMs * kUnitsPerMs / kExamineUnits;
+
+TEST_F(SweepOrderTest, ADesktopThatFitsTheSliceIsSweptWholeOnEveryTick) {
+    std::vector<int> all;
+    for (int i = 0; i < kPerTick / 2; ++i) all.push_back(Add(100 + i / 3));
+    for (int tick = 0; tick < 3; ++tick) {
+        Tick();
+        EXPECT_EQ(all, Examined) << tick;
+    }
+}
+
+TEST_F(SweepOrderTest, ACrowdedDesktopIsSweptInSlicesThatGoOnWhereTheLastStopped) {
+    std::vector<int> all;
+    for (int i = 0; i < 5 * kPerTick / 2; ++i) all.push_back(Add(100 + i / 10));
+    std::vector<int> seen;
+    for (int tick = 0; tick < 3; ++tick) {
+        Tick();
+        EXPECT_LE(Examined.size(), static_cast<size_t>(kPerTick)) << tick;
+        if (tick < 2) {
+            EXPECT_GE(Examined.size(), static_cast<size_t>(kPerTick - 2)) << tick;
+        }
+        EXPECT_FALSE(Examined.empty());
+        seen.insert(seen.end(), Examined.begin(), Examined.end());
+    }
+    // Three ticks make one whole pass, each window once; the next pass starts at the first.
+    EXPECT_EQ(all, seen);
+    // Each full tick's slices but the last ask for another; the pass ended in the third's first.
+    EXPECT_EQ(2 * (caption::kSlicesPerTick - 1), Slices);
+    // The top-level windows before the one where a tick stopped are passed whole: listing
+    // descendants costs as much as examining them.
+    EXPECT_LT(Listed, static_cast<int>(Examined.size()) + 10);
+    Tick();
+    EXPECT_EQ(all.front(), Examined.front());
+}
+
+TEST_F(SweepOrderTest, WaitsOnOtherProgramsDoNotCountAgainstTheSlice) {
+    Add(100, 7, true);
+    for (int i = 0; i < kPerTick / 2; ++i) Add(101);
+    Tick();
+    EXPECT_EQ(caption::kRelabelTimeoutMs, Waited);
+    EXPECT_EQ(Desktop.size(), Examined.size());
+}
+
+TEST_F(SweepOrderTest, AWindowPassedOverStartsTheNextPassWhichWrapsRoundToIt) {
+    const int a = Add(100), slow1 = Add(101, 7, true), slow2 = Add(101, 7, true), b = Add(102);
+    Tick();  // slow1 uses up its program's share; slow2 is passed over
+    EXPECT_EQ((std::vector<int>{a, slow1, slow2, b}), Examined);
+    Tick();
+    EXPECT_EQ((std::vector<int>{slow2, b, a, slow1}), Examined);
+}
+
+// A button that keeps putting its caption back is reached on every pass, however many windows
+// are created ahead of it: here the foreground program opens windows at the top of the order on
+// every tick, and silent programs ahead of the button use up a tick's waiting in turn.
+TEST_F(SweepOrderTest, AButtonIsReachedOnEveryPassHoweverWindowsAreCreatedAheadOfIt) {
+    for (int i = 0; i < 20; ++i) Add(100);
+    for (int program = 1; program <= 12; ++program) Add(200 + program, program, true);
+    const int target = Add(300);
+    int lastSeen = 0, longestGap = 0;
+    for (int tick = 1; tick <= 24; ++tick) {
+        for (int i = 0; i < 5; ++i, ++NextId)  // each a top-level window of its own
+            Desktop.insert(Desktop.begin(), {NextId, 1000 + NextId, 0, false});
+        Tick();
+        if (std::find(Examined.begin(), Examined.end(), target) == Examined.end()) continue;
+        longestGap = std::max(longestGap, tick - lastSeen);
+        lastSeen = tick;
+    }
+    // A pass: three ticks for the silent programs, one or two for the rest.
+    EXPECT_GT(lastSeen, 18);
+    EXPECT_LE(longestGap, 6);
+}
+
+TEST_F(SweepOrderTest, AMarkWhoseWindowIsGoneFallsBackToItsPosition) {
+    for (int i = 0; i < 3 * kPerTick / 2; ++i) Add(100);
+    Tick();
+    const int resume = Order.resume.position;
+    ASSERT_EQ(kPerTick, resume);
+    Desktop.erase(Desktop.begin() + resume);  // the window where the sweep stopped
+    Tick();
+    EXPECT_EQ(Desktop[resume].id, Examined.front());
+}
+
+// Silent programs, each with a button that keeps every relabel waiting its whole timeout.
+TEST_F(SweepOrderTest, ATickWaitsNoLongerThanItsLimitAndTheNextGoesOnWhereTheTimeRanOut) {
+    for (int program = 1; program <= 40; ++program) Add(100 + program, program, true);
+    Tick();
+    EXPECT_GE(Waited, 80u);
+    EXPECT_LE(Waited, 120u);  // about a tick: the hotkeys and the menu wait no longer
+    // Nothing more is examined once the waiting is spent; the next tick starts there.
+    ASSERT_LT(Examined.size(), 10u);
+    const int stoppedAt = Desktop[Examined.size()].id;
+    Tick();
+    EXPECT_EQ(stoppedAt, Examined.front());
+}
+
+// As a modal loop run inside a relabel's wait would: the next tick, once.
+void SweepAgain(int) {
+    DuringExamine = nullptr;
+    const std::vector<int> outer = Examined;
+    EXPECT_FALSE(caption::RunSweep(&Order, kFake, true));
+    EXPECT_EQ(outer, Examined) << "a sweep ran inside a sweep";
+}
+
+TEST_F(SweepOrderTest, ASweepCalledInsideASweepDoesNothing) {
+    for (int i = 0; i < 4; ++i) Add(100);
+    DuringExamine = SweepAgain;
+    Tick();
+    EXPECT_EQ(4u, Examined.size());
+    Tick();  // and the next tick sweeps as ever
+    EXPECT_EQ(4u, Examined.size());
+}
+
+}  // namespace
