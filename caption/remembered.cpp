@@ -45,8 +45,6 @@ int TakeEntry() {
 // row's phrase when null) gets `text` (its original when null). Gone windows free their entry.
 void PutWhereShowing(int row, const char* phrase, const char* text) {
     RememberedTable& table = Remembered;
-    // `used` is read afresh: a put waits for another program, and a reported window may be
-    // relabelled, and remembered, meanwhile.
     for (int i = 0; i < table.used; ++i) {
         const WindowKey window = table.windows[i];
         const int own = table.entries[i].row;
