@@ -25,13 +25,11 @@ WCHAR ShownWide[kTextCapacity];
 char ShownNarrow[kTextCapacity];
 WCHAR PutWide[kTextCapacity];
 
-HWND Window(WindowKey key) { return static_cast<HWND>(const_cast<void*>(key)); }
-
 }  // namespace
 
 // Another program's window text is read without a message to it, so a hung one costs no wait.
 const char* ShownText(WindowKey key) {
-    const HWND window = Window(key);
+    const HWND window = AsHandle(key);
     ShownWide[0] = 0;
     if (GetWindowTextW(window, ShownWide, kTextCapacity) == 0 && !IsWindow(window)) return 0;
     codepage::FromWide(ShownWide, ShownNarrow, kTextCapacity);
@@ -41,7 +39,7 @@ const char* ShownText(WindowKey key) {
 // As a relabel sets its text; a program the account passes over is left as it is.
 bool PutText(WindowKey key, const char* text) {
     if (MsSince(PutBegan) >= kPutTimeMs) return false;
-    SendText(Window(key), text, PutWide, PutAccount);
+    SendText(AsHandle(key), text, PutWide, PutAccount);
     return true;
 }
 

@@ -91,13 +91,10 @@ void EnumerateWindows(SweepOrder* order) {
     EnumWindows(EnterTopLevel, reinterpret_cast<LPARAM>(order));
 }
 
-bool IsThere(Window window, Window top) {
-    return GetAncestor(static_cast<HWND>(const_cast<void*>(window)), GA_ROOT) == top;
-}
+bool IsThere(Window window, Window top) { return GetAncestor(AsHandle(window), GA_ROOT) == top; }
 
 bool ExamineWindow(Window window) {
-    HWND button = static_cast<HWND>(const_cast<void*>(window));
-    return !IsButton(button, SweepTexts) || ExamineButton(button);
+    return !IsButton(AsHandle(window), SweepTexts) || ExamineButton(AsHandle(window));
 }
 
 const SweepSeam kPlatform = {EnumerateWindows, IsThere, ExamineWindow, Now};

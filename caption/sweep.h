@@ -23,6 +23,9 @@ bool ExamineButton(HWND window);
 // program over, and then sends nothing.
 bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account);
 
+// A window as the platform-free code names it, back as the platform's handle.
+inline HWND AsHandle(const void* window) { return static_cast<HWND>(const_cast<void*>(window)); }
+
 // The performance counter's low word, the relabels' clock, and the milliseconds since a reading.
 unsigned Now();
 unsigned MsSince(unsigned reading);

@@ -5,13 +5,14 @@
 
 namespace shell {
 
-bool IsRemovalRequested(const codepage::WideChar* commandLine) {
-    for (const codepage::WideChar* p = commandLine; *p != 0; ++p)
-        if (*p == '/') return p[1] == 'c';
-    return false;
-}
-
 namespace {
+
+// Both switches are read at the command line's first '/', the program's own path included;
+// the terminator when there is none.
+const codepage::WideChar* FirstSlash(const codepage::WideChar* commandLine) {
+    while (*commandLine != 0 && *commandLine != '/') ++commandLine;
+    return commandLine;
+}
 
 #if defined(_WIN32)
 #define WIDE_TEXT(text) L##text
@@ -26,9 +27,13 @@ enum { kSwitchLength = sizeof kAddSwitch / sizeof kAddSwitch[0] - 1 };
 
 }  // namespace
 
+bool IsRemovalRequested(const codepage::WideChar* commandLine) {
+    const codepage::WideChar* slash = FirstSlash(commandLine);
+    return *slash == '/' && slash[1] == 'c';
+}
+
 AutostartChange AutostartChangeFor(const codepage::WideChar* commandLine) {
-    const codepage::WideChar* p = commandLine;
-    while (*p != 0 && *p != '/') ++p;
+    const codepage::WideChar* p = FirstSlash(commandLine);
     for (int i = 0; i < kSwitchLength - 1; ++i)
         if (p[i] != kAddSwitch[i]) return kAutostartUnchanged;
     const codepage::WideChar last = p[kSwitchLength - 1];
