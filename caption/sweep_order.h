@@ -67,7 +67,9 @@ struct SweepOrder {
     // One tick's sweep.
     const SweepSeam* seam;
     unsigned unitsPerMs;
-    unsigned began;
+    unsigned entered;       // when the slice began to find its place
+    unsigned sought;        // what finding it took
+    unsigned began;         // when it found it
     unsigned waitedBefore;  // by the tick's earlier slices
     SweepSeek toResume;
     SweepSeek toStart;

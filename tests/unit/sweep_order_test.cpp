@@ -25,9 +25,10 @@ struct FakeWindow {
 std::vector<FakeWindow> Desktop;  // every descendant, in the platform's order
 std::vector<int> Examined;        // in the order examined, this tick
 unsigned Clock;
-unsigned Waited;  // this tick
-int Listed;       // descendants handed to the sweep, this tick
-int Slices;       // slices that asked for another, in all
+unsigned ListUnits;  // what the platform takes to list one descendant
+unsigned Waited;     // this tick
+int Listed;          // descendants handed to the sweep, this tick
+int Slices;          // slices that asked for another, in all
 SweepOrder Order;
 void (*DuringExamine)(int id);
 
@@ -51,6 +52,7 @@ void Enumerate(SweepOrder* order) {
         for (; i < list.size() && list[i].top == top; ++i)
             if (goOn && Find(list[i].id)) {
                 ++Listed;
+                Clock += ListUnits;
                 goOn = caption::VisitWindow(order, Handle(list[i].id));
             }
     }
@@ -86,7 +88,7 @@ protected:
         Desktop.clear();
         Order = SweepOrder();
         Order.unitsPerMs = kUnitsPerMs;
-        Clock = 0;
+        Clock = ListUnits = 0;
         Slices = 0;
         DuringExamine = nullptr;
         caption::SweepSliceMs = caption::kSweepSliceMs;
@@ -140,6 +142,23 @@ TEST_F(SweepOrderTest, ACrowdedDesktopIsSweptInSlicesThatGoOnWhereTheLastStopped
     EXPECT_LT(Listed, static_cast<int>(Examined.size()) + 10);
     Tick();
     EXPECT_EQ(all.front(), Examined.front());
+}
+
+// Finding its place in a window of many descendants costs a slice a listing for each one
+// before it: the slice then goes on as far, so each slice goes further than the last, and the
+// window takes a score of slices rather than one for every few of its windows.
+TEST_F(SweepOrderTest, AWindowOfManyButtonsIsGoneThroughInAScoreOfSlices) {
+    ListUnits = kExamineUnits / 2;
+    const int kButtons = 20 * kPerTick;
+    for (int i = 0; i < kButtons; ++i) Add(100);
+    int examined = 0, slices = 0;
+    for (; examined < kButtons && slices < 100; ++slices) {
+        Examined.clear();
+        caption::RunSweep(&Order, kFake, true);
+        examined += static_cast<int>(Examined.size());
+    }
+    EXPECT_EQ(kButtons, examined);
+    EXPECT_LE(slices, 20);
 }
 
 TEST_F(SweepOrderTest, WaitsOnOtherProgramsDoNotCountAgainstTheSlice) {
