@@ -6,8 +6,10 @@ namespace codepage {
 
 #if defined(_WIN32)
 typedef wchar_t WideChar;  // the platform's WCHAR
+#define WIDE_TEXT(text) L##text
 #else
 typedef char16_t WideChar;
+#define WIDE_TEXT(text) u##text
 #endif
 
 // Every 1251 byte is one UTF-16 unit and back, so lengths carry over unchanged. A unit that

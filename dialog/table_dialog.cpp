@@ -60,7 +60,7 @@ void OnInitDialog(HWND dialog) {
     CheckIf(dialog, IDC_AUTOSTART, set);
     // Greyed only where no entry could be made at all, this user's or an elevated copy's: the
     // program's path is too long for it. An entry that is there can always be asked to go.
-    if (!set && settings::ProgramPath() == NULL)
+    if (!set && !settings::CanMakeAutostart())
         EnableWindow(GetDlgItem(dialog, IDC_AUTOSTART), FALSE);
     ShowShieldIfNeeded(dialog);
     CheckIf(dialog, IDC_SHOW_LOGO, settings::Options[0] != 'n');
@@ -83,7 +83,7 @@ void ApplyAutostart(HWND dialog) {
         case shell::kOkRewrite:
         case shell::kOkChange: wanted ? settings::AddAutostart() : settings::RemoveAutostart(); break;
         // Started, not waited for: the prompt may stay open for minutes.
-        case shell::kOkElevate: shell::StartAutostartCopy(wanted, false); break;
+        case shell::kOkElevate: shell::StartAutostartCopy(wanted, false, dialog); break;
         case shell::kOkNothing: break;  // never a prompt for an OK that changes nothing
     }
 }

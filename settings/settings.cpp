@@ -7,7 +7,10 @@
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
+#include "settings/installed_copy.h"
 #include "settings/stored_value.h"
+
+#include <shlobj.h>
 
 namespace settings {
 
@@ -21,10 +24,7 @@ const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "VORKALUN";
 const char kOptionsValue[] = "Options";
 
-enum {
-    kNameCapacity = 16,
-    kPathCapacity = 256,  // 255 characters and a terminator: the longest path the entry takes
-};
+enum { kNameCapacity = 16 };
 
 // One thread and one operation at a time, so these serve every read and write.
 WCHAR Name[kNameCapacity];
@@ -37,6 +37,10 @@ char ReadBytes[kRunReadLimit];
 // Data to write, quotes of the autostart command included, and the unit that follows it.
 WCHAR WriteUnits[kPathCapacity + 3];
 WCHAR Path[kPathCapacity];
+// The program-files folder, which the platform fills up to MAX_PATH; the file the entry names,
+// with room for the name of one of its streams.
+WCHAR ProgramFiles[MAX_PATH];
+WCHAR EntryFile[kPathCapacity + kStreamSuffixLength];
 
 HKEY OpenKey(HKEY root, const char* path, REGSAM access = KEY_ALL_ACCESS) {
     HKEY key = NULL;
@@ -45,10 +49,35 @@ HKEY OpenKey(HKEY root, const char* path, REGSAM access = KEY_ALL_ACCESS) {
     return key;
 }
 
-// The machine's Run key as the autostart entry's writers open it. A standard user, or an
-// administrator's program without elevation, is refused; the key is not virtualized, and no
-// other key is tried in its place.
-HKEY OpenRunKeyForWriting() { return OpenKey(HKEY_LOCAL_MACHINE, kRunKey); }
+// The program-files folder of this build, as the platform reports it ("Program Files (x86)"
+// for the 32-bit program on 64-bit Windows): never from the environment, which the user sets.
+bool FillProgramFiles() {
+    ProgramFiles[0] = 0;
+    return SHGetFolderPathW(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, ProgramFiles) ==
+           S_OK;
+}
+
+// Whether this process may add to the program-files folder, asked of the folder itself by
+// opening it for adding, which creates nothing. A standard user, or an administrator's
+// program without elevation, is refused.
+bool MayWriteProgramFiles() {
+    if (!FillProgramFiles()) return false;
+    const HANDLE folder = CreateFileW(
+        ProgramFiles, FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, NULL);  // the flag that lets a folder be opened at all
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(folder);
+    return true;
+}
+
+// The machine's Run key as the autostart entry's writers open it, where they may also write
+// the program-files folder that the entry's file lies in; no key otherwise. A standard user,
+// or an administrator's program without elevation, is refused both; the key is not
+// virtualized, and no other key is tried in its place.
+HKEY OpenForChange() {
+    return MayWriteProgramFiles() ? OpenKey(HKEY_LOCAL_MACHINE, kRunKey) : NULL;
+}
 
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -139,7 +168,7 @@ bool IsAutostartSet() {
 }
 
 bool CanChangeAutostart() {
-    HKEY key = OpenRunKeyForWriting();
+    HKEY key = OpenForChange();
     if (key == NULL) return false;
     RegCloseKey(key);
     return true;
@@ -155,27 +184,54 @@ DWORD FillPath() {
     return length < kPathCapacity ? length : 0;
 }
 
+int EntryFileLength;
+
+// Fills EntryFile with the file the entry names and WriteUnits with the entry's data; returns
+// the data's length, 0 where no entry can be made. `copy`: whether the file is the copy.
+int PrepareEntry(bool* copy) {
+    if (FillPath() == 0 || !FillProgramFiles()) return 0;
+    EntryFileLength = AutostartFile(Path, ProgramFiles, EntryFile, copy);
+    return EntryFileLength != 0 ? AutostartCommand(EntryFile, EntryFileLength, WriteUnits) : 0;
+}
+
+// The copy's path in EntryFile, and its length; 0 where there is none.
+int FillCopyPath() { return FillProgramFiles() ? InstalledCopyPath(ProgramFiles, EntryFile) : 0; }
+
 }  // namespace
 
 const wchar_t* ProgramPath() { return FillPath() != 0 ? Path : NULL; }
 
+bool CanMakeAutostart() {
+    bool copy;
+    return PrepareEntry(&copy) != 0;
+}
+
 bool AddAutostart() {
-    const DWORD length = FillPath();
-    if (length == 0) return false;
-    HKEY key = OpenRunKeyForWriting();
+    bool copy = false;
+    const int count = PrepareEntry(&copy);
+    if (count == 0) return false;
+    HKEY key = OpenForChange();
     if (key == NULL) return false;
-    const bool written = WriteUnitsAs(key, kRunValue, AutostartCommand(Path, length, WriteUnits));
+    // No entry without its file: where the copy cannot be made, nothing is written.
+    const bool written = (!copy || PlaceCopy(Path, EntryFile, EntryFileLength)) &&
+                         WriteUnitsAs(key, kRunValue, count);
     RegCloseKey(key);
     return written;
 }
 
 bool RemoveAutostart() {
-    HKEY key = OpenRunKeyForWriting();
+    HKEY key = OpenForChange();
     if (key == NULL) return false;
-    codepage::ToWide(kRunValue, Name, kNameCapacity);
-    const LONG result = RegDeleteValueW(key, Name);
+    // The copy goes with an entry that names it, and no other file with any entry.
+    const int copyLength = FillCopyPath();
+    const int count = ReadValue(key, kRunValue, kRunReadLimit);
+    const bool namesCopy =
+        copyLength != 0 && count != kDoesNotFit && NamesFile(ReadUnits, count, EntryFile);
+    const LONG result = RegDeleteValueW(key, Name);  // the read left the value's name there
     RegCloseKey(key);
-    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+    const bool removed = result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+    if (removed && namesCopy) RemoveCopy(EntryFile, copyLength);
+    return removed;
 }
 
 void RemoveAllSettings() {

@@ -19,14 +19,20 @@ void SaveSettings();
 
 // True when the autostart value can be read; its data is not compared with anything.
 bool IsAutostartSet();
-// Whether the Run key opens for the writes below; where it does not, they change nothing.
+// Whether this process may make the changes below: write the Run key and the program-files
+// folder. Where it may not, they change nothing.
 bool CanChangeAutostart();
 // The program's own path, or null when it does not fit the entry whole (256 characters and
 // more): a cut path would be an entry that starts nothing.
 const wchar_t* ProgramPath();
-// Each returns whether the value is now as asked. The entry is this program's own path, and
-// nothing is written where that path does not fit.
+// Whether an entry could be made for this program at all, by it or by an elevated copy.
+bool CanMakeAutostart();
+// Each returns whether the value is now as asked. Windows starts the entry's file at every
+// user's logon, so it names a file only administrators may change: the program itself where it
+// lies in the program-files folder, otherwise its copy there, <program files>\VORKALUN, made
+// first; where that cannot be made, or the entry's path does not fit, nothing is written.
 bool AddAutostart();
+// Removing an entry that names the copy removes the copy and its folder too.
 bool RemoveAutostart();
 
 // The "/c" switch: the product's own key goes (its parent stays), and the autostart value.

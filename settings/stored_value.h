@@ -1,5 +1,5 @@
 // The settings' bytes without the platform: what the registry's data becomes in the program,
-// which stored values are accepted, and the command line the autostart entry runs.
+// which stored values are accepted, and the file the autostart entry runs and its command line.
 #pragma once
 
 #include "caption/codepage.h"
@@ -29,11 +29,40 @@ int TextLength(const char* bytes, int count);
 // eight bytes without a terminator are eight characters and are not.
 bool IsOptionsAccepted(const char* bytes, int count);
 
-// The command line of the autostart entry: the program's path, in double quotes when it holds
-// a space, so that Windows cannot take a prefix of it for another program (C:\Program.exe);
-// bare when the quotes and the terminator the platform stores after them would take it past
-// kRunReadLimit, where the entry would read as absent: quoted up to 253 characters.
-// `out` holds length + 3 units; it is terminated. Returns the length written.
+enum {
+    kPathCapacity = 256,   // 255 characters and a terminator: the longest path the entry takes
+    kCopyNameLength = 13,  // "\vorkalun.exe": what the copy's path has beyond its folder's
+};
+
+// Whether `path` names a file inside `folder`, an absolute folder as the platform reports it:
+// the folder's whole name (ASCII letters in either case), a backslash, then names that neither
+// climb out ("..") nor stand still ("."), with no drive, stream or forward slash among them.
+// "C:\Program Files Evil\x.exe" is not inside "C:\Program Files".
+bool IsInsideFolder(const codepage::WideChar* path, const codepage::WideChar* folder);
+
+// The program's copy that the autostart entry names where the program lies elsewhere:
+// <folder>\VORKALUN\vorkalun.exe. Writes it, terminated, into `out` (kPathCapacity units) and
+// returns its length; 0 when it would not fit.
+int InstalledCopyPath(const codepage::WideChar* folder, codepage::WideChar* out);
+
+// The file the autostart entry names, given the program's own path and the program-files
+// folder: Windows starts it at every user's logon, so it must be one only administrators may
+// change. The program itself where it lies inside the folder, otherwise its copy there
+// (`*copy`). Writes it, terminated, into `out` (kPathCapacity units) and returns its length;
+// 0, and never a file outside the folder, when there is none.
+int AutostartFile(const codepage::WideChar* program, const codepage::WideChar* folder,
+                  codepage::WideChar* out, bool* copy);
+
+// The command line of the autostart entry: the path in double quotes, so that Windows cannot
+// take a prefix of it for another program (C:\Program.exe). Quoted, a path of more than 253
+// characters would not read back: the entry is written without a terminator and the platform
+// stores one after it, which the read of kRunReadLimit takes too. Such a path goes bare where
+// it holds no space, and not at all where it does, since bare it would be a search path.
+// `out` holds length + 3 units; it is terminated. Returns the length written, 0 for none.
 int AutostartCommand(const codepage::WideChar* path, int length, codepage::WideChar* out);
+
+// Whether a stored autostart command of `count` units, quoted or bare, its terminators aside,
+// names `file` (ASCII letters in either case).
+bool NamesFile(const codepage::WideChar* command, int count, const codepage::WideChar* file);
 
 }  // namespace settings

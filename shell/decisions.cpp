@@ -14,12 +14,6 @@ const codepage::WideChar* FirstSlash(const codepage::WideChar* commandLine) {
     return commandLine;
 }
 
-#if defined(_WIN32)
-#define WIDE_TEXT(text) L##text
-#else
-#define WIDE_TEXT(text) u##text
-#endif
-
 // The two switches differ in their last character only.
 const codepage::WideChar kAddSwitch[] = WIDE_TEXT("/autostart+");
 const codepage::WideChar kRemoveSwitch[] = WIDE_TEXT("/autostart-");

@@ -29,8 +29,9 @@ extern "C" void WINAPI Start() {
     const WCHAR* commandLine = GetCommandLineW();
     if (shell::IsRemovalRequested(commandLine)) {
         settings::RemoveAllSettings();
-        // Still there: this user may not delete it, and the elevated copy is asked to.
-        if (settings::IsAutostartSet()) shell::StartAutostartCopy(false, true);
+        // Still there: this user may not delete it, or its copy, and the elevated copy is
+        // asked to.
+        if (settings::IsAutostartSet()) shell::StartAutostartCopy(false, true, NULL);
         ExitProcess(1);
     }
     // The elevated copy: the one change, then its answer. Before the single-instance check,

@@ -26,10 +26,10 @@ void RegisterHotKeys(HWND window);
 // Releases the logo image if it is still held.
 void ReleaseLogo();
 
-// Asks Windows to start the elevated copy that adds or removes the autostart entry. With
-// `waitForAnswer`, returns once the prompt is answered, for a process about to end; otherwise
-// at once. Neither waits for the copy itself.
-void StartAutostartCopy(bool add, bool waitForAnswer);
+// Asks Windows to start the elevated copy that adds or removes the autostart entry, the prompt
+// owned by `owner` (none for "/c"). With `waitForAnswer`, returns once the prompt is answered,
+// for a process about to end; otherwise at once. Neither waits for the copy itself.
+void StartAutostartCopy(bool add, bool waitForAnswer, HWND owner);
 
 // Opens the sponsors' web site in the user's browser.
 void OpenSite();

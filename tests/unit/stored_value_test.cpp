@@ -1,5 +1,6 @@
-// The registry's data as the settings store's bytes: limits, the end of a text, the quoting of
-// the autostart command. Buffers are sized exactly, so AddressSanitizer sees any overrun.
+// The registry's data as the settings store's bytes: limits, the end of a text; the file the
+// autostart entry names and the quoting of its command. Buffers are sized exactly, so
+// AddressSanitizer sees any overrun.
 #include "settings/stored_value.h"
 
 #include <gtest/gtest.h>
@@ -111,15 +112,13 @@ struct CommandCase {
 };
 
 const CommandCase kCommands[] = {
-    {u"C:\\vorkalun.exe", u"C:\\vorkalun.exe"},
+    {u"C:\\vorkalun.exe", u"\"C:\\vorkalun.exe\""},
     {u"C:\\Program Files\\vorkalun.exe", u"\"C:\\Program Files\\vorkalun.exe\""},
     {u"C:\\Программы\\Вор калун\\vorkalun.exe", u"\"C:\\Программы\\Вор калун\\vorkalun.exe\""},
-    {u"C:\\tab\there\\v.exe", u"C:\\tab\there\\v.exe"},
-    {u" ", u"\" \""},
-    {u"", u""},
+    {u"", u"\"\""},
 };
 
-TEST(AutostartCommand, QuotesAPathThatHoldsASpace) {
+TEST(AutostartCommand, QuotesThePath) {
     for (const CommandCase& c : kCommands) {
         const std::u16string path(c.path);
         const int length = static_cast<int>(path.size());
@@ -130,24 +129,145 @@ TEST(AutostartCommand, QuotesAPathThatHoldsASpace) {
     }
 }
 
-TEST(AutostartCommand, QuotesOnlyWhileTheEntryAndItsTerminatorStillReadBack) {
+TEST(AutostartCommand, APathTooLongToQuoteGoesBareWithoutASpaceAndNotAtAllWithOne) {
     // The entry is written without a terminator and the platform stores one after it, so
     // what the read takes back is one unit longer than the command. The longest path the
     // program takes is 255 characters.
     const struct {
         int length;
-        bool quoted;
-    } cases[] = {{252, true}, {253, true}, {254, false}, {255, false}};
+        bool spaced;
+        int written;  // 0: nothing may be written
+    } cases[] = {{253, true, 255},  {254, true, 0},     {255, true, 0},
+                 {253, false, 255}, {254, false, 254},  {255, false, 255}};
     for (const auto& c : cases) {
-        std::u16string path = u"C:\\Program Files\\";
+        std::u16string path = c.spaced ? u"C:\\Program Files\\" : u"C:\\Programs\\";
         path.resize(c.length - 4, u'x');
         path += u".exe";
         std::unique_ptr<WideChar[]> out(new WideChar[c.length + 3]);
         const int written = settings::AutostartCommand(path.data(), c.length, out.get());
-        EXPECT_EQ(c.quoted, out[0] == u'"') << c.length;
-        EXPECT_EQ(c.quoted ? c.length + 2 : c.length, written) << c.length;
+        EXPECT_EQ(c.written, written) << c.length << c.spaced;
+        if (written == 0) continue;
+        EXPECT_EQ(written == c.length + 2, out[0] == u'"') << c.length;
         EXPECT_LE(written + 1, settings::kRunReadLimit) << c.length;
     }
+}
+
+struct InsideCase {
+    const char16_t* path;
+    const char16_t* folder;
+    bool inside;
+};
+
+const InsideCase kInside[] = {
+    {u"C:\\Program Files\\VORKALUN\\vorkalun.exe", u"C:\\Program Files", true},
+    {u"c:\\PROGRAM FILES\\x.exe", u"C:\\Program Files", true},
+    {u"C:\\Program Files (x86)\\x.exe", u"C:\\Program Files (x86)", true},
+    {u"D:\\Apps\\x.exe", u"D:\\Apps\\", true},
+    {u"C:\\x.exe", u"C:\\", true},
+    {u"\\\\server\\share\\x.exe", u"\\\\server\\share", true},
+    // Whole folder names only.
+    {u"C:\\Program Files Evil\\x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files (x86)\\x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files", u"C:\\Program Files", false},
+    {u"C:\\Program Files\\", u"C:\\Program Files", false},
+    {u"C:\\Progra", u"C:\\Program Files", false},
+    // Steps out, or to somewhere else.
+    {u"C:\\Program Files\\..\\Users\\x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files\\a\\..\\..\\x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files\\.\\x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files\\a/../../x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files\\\\x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files\\D:\\x.exe", u"C:\\Program Files", false},
+    {u"C:\\Program Files\\x.exe:stream", u"C:\\Program Files", false},
+    // Letters outside ASCII are compared as they are; other paths to the same file are not
+    // recognised, and the program is then copied in rather than trusted.
+    {u"C:\\ПРОГРАММЫ\\x.exe", u"C:\\Программы", false},
+    {u"C:\\PROGRA~1\\x.exe", u"C:\\Program Files", false},
+    {u"\\\\?\\C:\\Program Files\\x.exe", u"C:\\Program Files", false},
+    // A folder the platform did not give: nothing is inside it.
+    {u"x.exe", u"", false},
+    {u"Program Files\\x.exe", u"Program Files", false},
+};
+
+TEST(ProgramFiles, APathIsInsideOnlyUnderTheWholeFolderName) {
+    for (const InsideCase& c : kInside)
+        EXPECT_EQ(c.inside, settings::IsInsideFolder(c.path, c.folder))
+            << std::string(c.path, c.path + std::char_traits<char16_t>::length(c.path));
+}
+
+struct PlacementCase {
+    const char16_t* program;
+    const char16_t* folder;
+    const char16_t* file;  // empty: none
+    bool copy;
+};
+
+const PlacementCase kPlacements[] = {
+    {u"C:\\Users\\Ира\\Downloads\\vorkalun.exe", u"C:\\Program Files (x86)",
+     u"C:\\Program Files (x86)\\VORKALUN\\vorkalun.exe", true},
+    {u"D:\\Tools\\v.exe", u"C:\\", u"C:\\VORKALUN\\vorkalun.exe", true},
+    {u"C:\\Program Files\\Jokes\\v.exe", u"C:\\Program Files", u"C:\\Program Files\\Jokes\\v.exe",
+     false},
+    {u"C:\\Program Files Evil\\vorkalun.exe", u"C:\\Program Files",
+     u"C:\\Program Files\\VORKALUN\\vorkalun.exe", true},
+    // The copy in place already names itself.
+    {u"C:\\Program Files\\VORKALUN\\vorkalun.exe", u"C:\\Program Files",
+     u"C:\\Program Files\\VORKALUN\\vorkalun.exe", false},
+    // No folder, or none the platform would give: no file at all, never the program's own.
+    {u"C:\\Tools\\v.exe", u"", u"", true},
+    {u"C:\\Tools\\v.exe", u"Tools", u"", true},
+};
+
+TEST(AutostartFile, IsTheProgramInsideTheFolderOrItsCopyThereAndNeverOutside) {
+    for (const PlacementCase& c : kPlacements) {
+        WideChar out[settings::kPathCapacity];
+        bool copy = !c.copy;
+        const int length = settings::AutostartFile(c.program, c.folder, out, &copy);
+        const std::u16string expected(c.file);
+        EXPECT_EQ(static_cast<int>(expected.size()), length);
+        if (length != 0) {
+            EXPECT_EQ(expected, std::u16string(out, length));
+        }
+        EXPECT_EQ(c.copy, copy);
+    }
+}
+
+TEST(AutostartFile, NoneWhereThePathDoesNotFit) {
+    WideChar out[settings::kPathCapacity];
+    bool copy = false;
+    // The copy's path is the folder and 22 units: 255 fit, 256 do not.
+    std::u16string folder = u"C:\\";
+    folder.resize(233, u'f');
+    EXPECT_EQ(255, settings::AutostartFile(u"C:\\v.exe", folder.c_str(), out, &copy));
+    folder += u'f';
+    EXPECT_EQ(0, settings::AutostartFile(u"C:\\v.exe", folder.c_str(), out, &copy));
+    // The program inside, 256 units long.
+    std::u16string program = u"C:\\Program Files\\";
+    program.resize(256, u'x');
+    EXPECT_EQ(0, settings::AutostartFile(program.c_str(), u"C:\\Program Files", out, &copy));
+    EXPECT_FALSE(copy);
+}
+
+TEST(NamesFile, TheStoredCommandQuotedOrBareAnyCase) {
+    const char16_t file[] = u"C:\\Program Files\\VORKALUN\\vorkalun.exe";
+    const struct {
+        std::u16string command;
+        bool names;
+    } cases[] = {
+        {u"\"C:\\Program Files\\VORKALUN\\vorkalun.exe\"", true},
+        {std::u16string(u"\"c:\\program files\\vorkalun\\VORKALUN.EXE\"\0", 41), true},
+        {u"C:\\Program Files\\VORKALUN\\vorkalun.exe", true},
+        {u"\"C:\\Program Files\\VORKALUN\\vorkalun.exe\" /x", false},
+        {u"\"C:\\Program Files\\VORKALUN\\vorkalun.ex\"", false},
+        {u"\"C:\\Program Files\\VORKALUN\\vorkalun.exe", false},
+        {u"C:\\Users\\Ира\\vorkalun.exe", false},
+        {u"\"", false},
+        {u"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.names, settings::NamesFile(c.command.data(), static_cast<int>(c.command.size()),
+                                               file))
+            << c.command.size();
 }
 
 }  // namespace

@@ -187,8 +187,10 @@ TEST_F(Dialog, TheBoxesApplyTheTrayIconAndTheAutostartEntryAtOnceAndStoreTheLogo
     Click(dialog, IDC_TABLE_OK);
     ASSERT_TRUE(ClosesSoon(dialog));
     EXPECT_FALSE(ShellHasOurIcon());
-    EXPECT_NE(std::wstring::npos,
-              ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").Units().find(L"vorkalun.exe"));
+    // Started from outside the program-files folder: the entry names the program's copy there.
+    const std::wstring copy = InstalledCopy();
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), Quoted(copy)));
+    EXPECT_EQ(FileBytes(support::BesideTests(L"vorkalun.exe")), FileBytes(copy));
     EXPECT_EQ(std::wstring(L"yny"
                            L"yyyy\0",
                            8),
@@ -205,6 +207,7 @@ TEST_F(Dialog, TheBoxesApplyTheTrayIconAndTheAutostartEntryAtOnceAndStoreTheLogo
     ASSERT_TRUE(ClosesSoon(dialog));
     EXPECT_TRUE(ShellHasOurIcon());
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(copy.c_str()));
 }
 
 // The processes a program starts, seen through a job it is put in: the job's port hears of

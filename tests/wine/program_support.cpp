@@ -166,11 +166,14 @@ void Program::SetUp() {
     ASSERT_EQ(nullptr, MainWindow()) << "a copy of the program is still running";
     RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
     DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+    RemoveInstalledCopy();
 }
 
 void Program::TearDown() {
     Stop();
     RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+    DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+    RemoveInstalledCopy();
 }
 
 void Program::Stop() {

@@ -25,12 +25,19 @@ using namespace settings_support;
 using support::WaitUntil;
 using support::WindowText;
 
-TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryAndShowsNothing) {
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryWithItsCopyAndShowsNothing) {
     // Where the entry cannot be deleted, the elevated copy is asked to; under Wine it has the
     // same rights and fails too, and "/c" ends as ever.
+    const std::wstring copy = InstalledCopy();
     for (bool readOnly : {false, true}) {
         StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"x", true);
-        StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", L"C:\\vorkalun.exe", true);
+        CreateDirectoryW(copy.substr(0, copy.size() - 13).c_str(), NULL);
+        ASSERT_TRUE(CopyFileW(support::BesideTests(L"vorkalun.exe").c_str(), copy.c_str(), FALSE));
+        StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", Quoted(copy), true);
         WindowCreations creations;
         std::unique_ptr<ReadOnlyRunKey> denied(readOnly ? new ReadOnlyRunKey : nullptr);
 
@@ -42,29 +49,39 @@ TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryAndShowsNothi
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
         EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kVendorKey));
         EXPECT_EQ(readOnly, ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+        EXPECT_EQ(readOnly, Exists(copy));
         EXPECT_EQ(0, creations.By(id));
         denied.reset();
         DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+        RemoveInstalledCopy();
     }
 }
 
-// The elevated copy's switch, run as the UAC prompt would run it: the Run value and nothing
-// else, no window, and no single instance either way.
-TEST_F(Program, AutostartSwitchChangesOnlyTheRunValueBesideARunningCopyAndShowsNothing) {
-    std::wstring own = support::BesideTests(L"vorkalun.exe");
-    if (own.find(L' ') != std::wstring::npos) own = L'"' + own + L'"';
-    const auto runCopy = [](const wchar_t* arguments, WindowCreations* creations) {
-        HANDLE copy = support::StartProgram(L"vorkalun.exe", arguments);
-        const DWORD id = GetProcessId(copy);
-        const DWORD code = support::WaitForExit(copy);
-        support::EndProcess(copy);
-        EXPECT_EQ(0, creations->By(id)) << arguments;
+// The elevated copy's switch, run as the UAC prompt would run it: the Run value and the
+// installed copy and nothing else, no window, and no single instance either way.
+TEST_F(Program, AutostartSwitchChangesOnlyTheRunValueAndTheCopyBesideARunningCopyAndShowsNothing) {
+    const std::wstring copy = InstalledCopy();
+    const auto runCopy = [](const std::wstring& program, const wchar_t* arguments,
+                            WindowCreations* creations) {
+        std::wstring commandLine = Quoted(program) + L" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        EXPECT_TRUE(CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
+                                   &startup, &process));
+        const DWORD code = support::WaitForExit(process.hProcess);
+        support::EndProcess(process.hProcess);
+        CloseHandle(process.hThread);
+        EXPECT_EQ(0, creations->By(process.dwProcessId)) << arguments;
         return code;
     };
+    const std::wstring own = support::BesideTests(L"vorkalun.exe");
     WindowCreations creations;
-    // Its own path, whatever it is handed, and no settings written.
-    EXPECT_EQ(0u, runCopy(L"/autostart+ C:\\other.exe", &creations));
-    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), own));
+    // From outside the program-files folder: its copy there, never a path it is handed, and
+    // no settings written.
+    EXPECT_EQ(0u, runCopy(own, L"/autostart+ C:\\other.exe", &creations));
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), Quoted(copy)));
+    EXPECT_EQ(FileBytes(own), FileBytes(copy));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 
     // A normal start at the same moment is not stopped by it.
@@ -73,17 +90,32 @@ TEST_F(Program, AutostartSwitchChangesOnlyTheRunValueBesideARunningCopyAndShowsN
     EXPECT_EQ(0u, support::WaitForExit(removing));
     support::EndProcess(removing);
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
+    EXPECT_FALSE(Exists(copy));
 
     // Nor does a running copy stop it.
-    EXPECT_EQ(0u, runCopy(L"/autostart+", &creations));
+    EXPECT_EQ(0u, runCopy(own, L"/autostart+", &creations));
     {
         ReadOnlyRunKey readOnly;
-        EXPECT_EQ(2u, runCopy(L"/autostart-", &creations));
-        EXPECT_EQ(2u, runCopy(L"/autostart+", &creations));
+        EXPECT_EQ(2u, runCopy(own, L"/autostart-", &creations));
+        EXPECT_EQ(2u, runCopy(own, L"/autostart+", &creations));
     }
-    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), own));
-    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 0));
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), Quoted(copy)));
+    EXPECT_TRUE(Exists(copy));
     DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+    RemoveInstalledCopy();
+
+    // From inside the program-files folder it names itself, and makes no copy.
+    const std::wstring folder = ProgramFiles() + L"\\Вор калун";
+    const std::wstring inside = folder + L"\\vorkalun.exe";
+    CreateDirectoryW(folder.c_str(), NULL);
+    ASSERT_TRUE(CopyFileW(own.c_str(), inside.c_str(), FALSE));
+    EXPECT_EQ(0u, runCopy(inside, L"/autostart+", &creations));
+    EXPECT_TRUE(HoldsText(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"), Quoted(inside)));
+    EXPECT_FALSE(Exists(copy.substr(0, copy.size() - 13)));
+    DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+    DeleteFileW(inside.c_str());
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), support::WaitForExit(program_, 0));
 }
 
 TEST_F(Program, FirstStartWritesTheDefaultsAndASecondStartEndsAtOnceChangingNothing) {

@@ -2,6 +2,7 @@
 // registry calls: the same data stored, the same bytes read. Runs where the ANSI code page is
 // 1251, the only place those calls speak the program's code page.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <string>
@@ -29,6 +30,7 @@ protected:
         RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
         RegDeleteKeyW(HKEY_CURRENT_USER, kByteKeyW);
         DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+        RemoveInstalledCopy();
         ResetMemory();
     }
     static HKEY OpenByteKey() {
@@ -79,15 +81,17 @@ TEST_F(ByteCalls, SaveStoresWhatTheSingleByteCallsStore) {
 }
 
 TEST_F(ByteCalls, TheAutostartEntryIsWhatTheSingleByteCallStores) {
-    char path[256];
-    const DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
-    if (std::memchr(path, ' ', length)) GTEST_SKIP() << "the path holds a space: it is quoted";
+    // This test program lies outside the program-files folder: the entry names its copy there.
+    char folder[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, folder);
+    const std::string command = std::string("\"") + folder + "\\VORKALUN\\vorkalun.exe\"";
     HKEY key = OpenByteKey();
     ASSERT_NE(nullptr, key);
-    RegSetValueExA(key, "VORKALUN", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), length);
+    RegSetValueExA(key, "VORKALUN", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.data()),
+                   static_cast<DWORD>(command.size()));
     RegCloseKey(key);
 
-    settings::AddAutostart();
+    ASSERT_TRUE(settings::AddAutostart());
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kByteKeyW, L"VORKALUN"),
               ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"));
 }

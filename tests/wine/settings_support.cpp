@@ -1,8 +1,11 @@
 #include "settings_support.h"
 
 #include <sddl.h>
+#include <shlobj.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "caption/caption_table.h"
 #include "settings/settings.h"
@@ -134,6 +137,52 @@ ReadOnlyRunKey::~ReadOnlyRunKey() {
     HKEY key = OpenRunKeySecurity();
     RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved_.data());
     RegCloseKey(key);
+}
+
+std::wstring ProgramFiles() {
+    wchar_t folder[MAX_PATH] = L"";
+    SHGetFolderPathW(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, folder);
+    return folder;
+}
+
+std::wstring InstalledCopy() { return ProgramFiles() + L"\\VORKALUN\\vorkalun.exe"; }
+
+std::wstring Quoted(const std::wstring& path) { return L'"' + path + L'"'; }
+
+void RemoveInstalledCopy() {
+    const std::wstring folder = ProgramFiles() + L"\\VORKALUN";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring path = folder + L"\\" + found.cFileName;
+            if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::vector<char> FileBytes(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+namespace {
+
+const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPendingDeletions[] = L"PendingFileRenameOperations";
+
+}  // namespace
+
+bool IsDeletedAtRestart(const std::wstring& path) {
+    // Pairs of NT paths, "\??\C:\..." and an empty one for a deletion.
+    const std::wstring pending = ReadRaw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions).Units();
+    return pending.find(L"\\??\\" + path + std::wstring(2, L'\0')) != std::wstring::npos;
+}
+
+void ForgetDeletionsAtRestart() {
+    DeleteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions);
 }
 
 void ResetMemory() {

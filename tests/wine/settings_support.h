@@ -60,6 +60,18 @@ private:
     std::vector<BYTE> saved_;
 };
 
+// The program-files folder as this build reports it, and the program's copy there that the
+// autostart entry names where the program lies elsewhere.
+std::wstring ProgramFiles();
+std::wstring InstalledCopy();
+std::wstring Quoted(const std::wstring& path);
+// The copy gone, whatever else its folder held, and the folder with it.
+void RemoveInstalledCopy();
+std::vector<char> FileBytes(const std::wstring& path);
+// Whether the platform holds `path` for deletion at the next restart; forgetting them all.
+bool IsDeletedAtRestart(const std::wstring& path);
+void ForgetDeletionsAtRestart();
+
 // The twelve defaults and "yyyyyyy" back in memory, as at start.
 void ResetMemory();
 // All nine bytes of Options, the guard included.

@@ -211,7 +211,7 @@ TEST_F(Settings, SaveThenLoadRoundTripsEveryTextAndOptionsByteForByte) {
     EXPECT_EQ(std::string("nynnyyn\0\0", 9), OptionBytes());
 }
 
-TEST_F(Settings, RemoveAllTakesTheProductKeyAndTheAutostartValueOnly) {
+TEST_F(Settings, RemoveAllTakesTheProductKeyTheAutostartValueAndItsCopyOnly) {
     settings::LoadSettings();
     settings::AddAutostart();
     const wchar_t sibling[] = L"Software\\KoRDaX Software\\Another product";
@@ -225,6 +225,7 @@ TEST_F(Settings, RemoveAllTakesTheProductKeyAndTheAutostartValueOnly) {
     EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, sibling, L"Kept").found);
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN").found);
     EXPECT_FALSE(settings::IsAutostartSet());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(InstalledCopy().c_str()));
 
     // A copy still running writes the key afresh at its next load.
     settings::LoadSettings();
@@ -232,31 +233,114 @@ TEST_F(Settings, RemoveAllTakesTheProductKeyAndTheAutostartValueOnly) {
     RegDeleteKeyW(HKEY_CURRENT_USER, sibling);
 }
 
-// No autostart value before, none after.
+// No autostart value and no installed copy before, none after.
 class Autostart : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"); }
-    void TearDown() override { DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"); }
+    void SetUp() override { Clean(); }
+    void TearDown() override { Clean(); }
+    static void Clean() {
+        DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
+        RemoveInstalledCopy();
+    }
 
     static RawValue Stored() { return ReadRaw(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN"); }
+    static bool Exists(const std::wstring& path) {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    // The store's helper started from `program` with these arguments; its exit code.
+    static DWORD RunHelper(const std::wstring& program, const wchar_t* arguments) {
+        std::wstring commandLine = Quoted(program) + L" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                            &process))
+            return ~0u;
+        CloseHandle(process.hThread);
+        const DWORD code = support::WaitForExit(process.hProcess);
+        CloseHandle(process.hProcess);
+        return code;
+    }
 };
 
-TEST_F(Autostart, IsAddedFoundAndRemoved) {
+// This test program lies outside the program-files folder, as a download does.
+TEST_F(Autostart, FromOutsideProgramFilesTheEntryNamesACopyThereThatGoesWithIt) {
+    wchar_t path[MAX_PATH];
+    const std::wstring own(path, GetModuleFileNameW(NULL, path, MAX_PATH));
+    const std::wstring copy = InstalledCopy();
+    const std::wstring folder = copy.substr(0, copy.size() - 13);
     EXPECT_FALSE(settings::IsAutostartSet());
 
     EXPECT_TRUE(settings::AddAutostart());
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
-    std::wstring expected(path, length);
-    if (expected.find(L' ') != std::wstring::npos) expected = L'"' + expected + L'"';
-    EXPECT_TRUE(HoldsText(Stored(), expected));
+    EXPECT_TRUE(HoldsText(Stored(), Quoted(copy))) << Stored().Units().c_str();
+    EXPECT_EQ(FileBytes(own), FileBytes(copy));
     EXPECT_TRUE(settings::IsAutostartSet());
+    EXPECT_TRUE(settings::AddAutostart());  // again over the copy in place
 
     EXPECT_TRUE(settings::RemoveAutostart());
     EXPECT_FALSE(Stored().found);
-    EXPECT_FALSE(settings::IsAutostartSet());
+    EXPECT_FALSE(Exists(copy));
+    EXPECT_FALSE(Exists(folder));
     EXPECT_TRUE(settings::RemoveAutostart());  // twice is harmless, and what was asked
-    EXPECT_FALSE(settings::IsAutostartSet());
+
+    // Nothing else goes: not what else the folder holds, nor a file another entry named.
+    EXPECT_TRUE(settings::AddAutostart());
+    const std::wstring kept = folder + L"\\kept.txt", other = folder + L"\\other.exe";
+    CloseHandle(CreateFileW(kept.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    EXPECT_TRUE(settings::RemoveAutostart());
+    EXPECT_FALSE(Exists(copy));
+    EXPECT_TRUE(Exists(kept));
+    ASSERT_TRUE(MoveFileW(kept.c_str(), other.c_str()));
+    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", Quoted(other), false);
+    EXPECT_TRUE(settings::RemoveAutostart());
+    EXPECT_TRUE(Exists(other));
+}
+
+TEST_F(Autostart, ACopyThatCannotBeMadeOrReplacedWritesNoEntry) {
+    const std::wstring copy = InstalledCopy();
+    const std::wstring helper = support::BesideTests(L"settings_helper.exe");
+    // Something else stands where the copy goes.
+    ASSERT_TRUE(CreateDirectoryW(copy.substr(0, copy.size() - 13).c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryW(copy.c_str(), NULL));
+    EXPECT_FALSE(settings::AddAutostart());
+    EXPECT_FALSE(Stored().found);
+    RemoveDirectoryW(copy.c_str());
+
+    // A copy that is running is never written over: with other bytes, adding fails; with the
+    // program's own, the entry is written, and removing it leaves the file to the restart.
+    for (bool same : {false, true}) {
+        const std::wstring running = support::BesideTests(same ? L"settings_helper.exe"
+                                                               : L"wine_helper.exe");
+        ASSERT_TRUE(CopyFileW(running.c_str(), copy.c_str(), FALSE));
+        PROCESS_INFORMATION process = {};
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        std::wstring commandLine = Quoted(copy) + (same ? L" wait" : L" msgbox running");
+        ASSERT_TRUE(CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
+                                   &startup, &process));
+        // Running once its file can no longer be opened for writing.
+        ASSERT_TRUE(support::WaitUntil([&] {
+            HANDLE file = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                                      OPEN_EXISTING, 0, NULL);
+            CloseHandle(file);
+            return file == INVALID_HANDLE_VALUE;
+        }));
+
+        EXPECT_EQ(same ? 0u : 1u, RunHelper(helper, L"autostart")) << same;
+        EXPECT_EQ(same, Stored().found);
+        EXPECT_EQ(FileBytes(running), FileBytes(copy));
+        if (same) {
+            EXPECT_TRUE(settings::RemoveAutostart());
+            EXPECT_FALSE(Stored().found);
+            EXPECT_TRUE(IsDeletedAtRestart(copy));
+            EXPECT_TRUE(IsDeletedAtRestart(copy.substr(0, copy.size() - 13)));
+            ForgetDeletionsAtRestart();
+        }
+        TerminateProcess(process.hProcess, 0);
+        WaitForSingleObject(process.hProcess, 5000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
 }
 
 TEST_F(Autostart, ShowsWhereTheRunKeyCannotBeOpenedForWritingAndNothingElseIsTried) {
@@ -270,15 +354,16 @@ TEST_F(Autostart, ShowsWhereTheRunKeyCannotBeOpenedForWritingAndNothingElseIsTri
         EXPECT_FALSE(settings::RemoveAutostart());
         EXPECT_FALSE(settings::AddAutostart());
         EXPECT_EQ(before, Stored());
-        // Nor did the entry go to the user's own Run key instead.
+        // Nor did the entry go to the user's own Run key instead, nor the copy anywhere.
         EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kRunKey, L"VORKALUN").found);
+        EXPECT_FALSE(Exists(InstalledCopy()));
     }
     EXPECT_TRUE(settings::CanChangeAutostart());
     settings::RemoveAutostart();
     EXPECT_FALSE(Stored().found);
 }
 
-// The store's helper copied where the path is the point, and started from there.
+// The store's helper copied inside the program-files folder, where it names itself.
 struct Placement {
     std::wstring directory;
     std::wstring command;  // empty where no entry may be written
@@ -286,29 +371,29 @@ struct Placement {
 
 const wchar_t kHelper[] = L"\\settings_helper.exe";
 
-// A folder with a space whose helper's full path is `length` characters long.
-Placement Deep(size_t length, bool quoted, bool fits = true) {
-    std::wstring directory = L"C:\\vorkalun-tests\\deep folder ";
+// A folder whose helper's full path is `length` characters long, holding a space (the folder's).
+Placement Deep(size_t length, bool fits) {
+    std::wstring directory = ProgramFiles() + L"\\vorkalun-tests\\deep";
     directory.resize(length - (sizeof kHelper / sizeof kHelper[0] - 1), L'x');
     const std::wstring path = directory + kHelper;
-    return {directory, !fits ? L"" : quoted ? L'"' + path + L'"' : path};
+    return {directory, fits ? Quoted(path) : L""};
 }
 
-TEST_F(Autostart, APathWithASpaceIsQuotedWhileItFitsAndEveryCharacterKeptAndACutOneNotWritten) {
+TEST_F(Autostart, InsideProgramFilesTheProgramNamesItselfQuotedWhileItFitsAndMakesNoCopy) {
+    const std::wstring tests = ProgramFiles() + L"\\vorkalun-tests";
     const Placement placements[] = {
-        {L"C:\\vorkalun-tests\\plain", L"C:\\vorkalun-tests\\plain\\settings_helper.exe"},
-        {L"C:\\vorkalun-tests\\Вор калун été",
-         L"\"C:\\vorkalun-tests\\Вор калун été\\settings_helper.exe\""},
+        {tests + L"\\Вор калун été", Quoted(tests + L"\\Вор калун été" + kHelper)},
         // Quoted, 255 units and the terminator the platform stores: the most the read takes.
         Deep(253, true),
-        // Quoted, it would be 257 with the terminator and read as no entry at all.
+        // Quoted, they would not read back, and bare, the space would make them a search path.
         Deep(254, false),
+        Deep(255, false),
         // Cut by GetModuleFileName at the 256 units the store asks for: an entry that would
         // start nothing, so none is written, and the box reads none.
-        Deep(256, false, false),
-        Deep(259, false, false),
+        Deep(256, false),
+        Deep(259, false),
     };
-    CreateDirectoryW(L"C:\\vorkalun-tests", NULL);
+    CreateDirectoryW(tests.c_str(), NULL);
     for (const Placement& p : placements) {
         DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN");
         ASSERT_TRUE(CreateDirectoryW(p.directory.c_str(), NULL)) << p.directory.size();
@@ -316,25 +401,17 @@ TEST_F(Autostart, APathWithASpaceIsQuotedWhileItFitsAndEveryCharacterKeptAndACut
         ASSERT_TRUE(
             CopyFileW(support::BesideTests(L"settings_helper.exe").c_str(), copy.c_str(), FALSE));
 
-        std::wstring commandLine = L"\"" + copy + L"\" autostart";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessW(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
-                                   &startup, &process));
-        CloseHandle(process.hThread);
-        EXPECT_EQ(0u, support::WaitForExit(process.hProcess));
-        CloseHandle(process.hProcess);
-
+        EXPECT_EQ(p.command.empty() ? 1u : 0u, RunHelper(copy, L"autostart")) << copy.size();
         if (p.command.empty())
             EXPECT_FALSE(Stored().found) << copy.size();
         else
             EXPECT_TRUE(HoldsText(Stored(), p.command)) << Stored().Units().c_str();
         EXPECT_EQ(!p.command.empty(), settings::IsAutostartSet()) << copy.size();
+        EXPECT_FALSE(Exists(InstalledCopy()));
         DeleteFileW(copy.c_str());
         RemoveDirectoryW(p.directory.c_str());
     }
-    RemoveDirectoryW(L"C:\\vorkalun-tests");
+    RemoveDirectoryW(tests.c_str());
 }
 
 struct RunValueCase {
