@@ -21,10 +21,25 @@ UINT RunMessageLoop() {
     return static_cast<UINT>(message.wParam);
 }
 
+// A program started from Downloads shares its folder with whatever else was downloaded, and
+// a DLL there named like one the platform loads on demand would be loaded into it, elevated
+// in the copy. From here on DLLs come from the system's folder only (Windows 8 and later, and
+// 7 with its update, looked up since older ones lack it), and the current folder is dropped
+// from the search everywhere. The DLLs the file imports are the system's known ones, which
+// never come from elsewhere; the shell's others load later, on the first ShellExecuteEx.
+void HardenLibrarySearch() {
+    typedef BOOL(WINAPI * SetDefaultDirectories)(DWORD);
+    if (FARPROC set = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))
+        reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void*>(set))(
+            LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
+
 }  // namespace
 
 // The entry takes no arguments and never returns; there is no C runtime to return to.
 extern "C" void WINAPI Start() {
+    HardenLibrarySearch();
     shell::Instance = GetModuleHandleW(NULL);
     const WCHAR* commandLine = GetCommandLineW();
     if (shell::IsRemovalRequested(commandLine)) {
