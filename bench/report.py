@@ -1,6 +1,6 @@
 """The benchmark's figures as a Markdown table, each beside its target where it has one."""
 
-SIZE_LIMIT = 28 * 1024
+SIZE_LIMIT = 30 * 1024
 RATIO_LIMIT = 1.05
 LATENCY_LIMIT_MS = 110        # the timer alone: one tick and a sweep
 EVENT_LATENCY_LIMIT_MS = 10   # with the window-event watch
