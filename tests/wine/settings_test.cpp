@@ -283,17 +283,18 @@ TEST_F(Autostart, FromOutsideProgramFilesTheEntryNamesACopyThereThatGoesWithIt) 
     EXPECT_FALSE(Exists(folder));
     EXPECT_TRUE(settings::RemoveAutostart());  // twice is harmless, and what was asked
 
-    // Nothing else goes: not what else the folder holds, nor a file another entry named.
+    // Nothing else goes: not the copy with an entry that names another file, nor that file,
+    // nor what else the copy's folder holds.
     EXPECT_TRUE(settings::AddAutostart());
-    const std::wstring kept = folder + L"\\kept.txt", other = folder + L"\\other.exe";
+    const std::wstring kept = folder + L"\\kept.exe";
     CloseHandle(CreateFileW(kept.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", Quoted(kept), false);
+    EXPECT_TRUE(settings::RemoveAutostart());
+    EXPECT_TRUE(Exists(copy));
+    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", Quoted(copy), false);
     EXPECT_TRUE(settings::RemoveAutostart());
     EXPECT_FALSE(Exists(copy));
     EXPECT_TRUE(Exists(kept));
-    ASSERT_TRUE(MoveFileW(kept.c_str(), other.c_str()));
-    StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", Quoted(other), false);
-    EXPECT_TRUE(settings::RemoveAutostart());
-    EXPECT_TRUE(Exists(other));
 }
 
 TEST_F(Autostart, ACopyThatCannotBeMadeOrReplacedWritesNoEntry) {
