@@ -62,10 +62,10 @@ TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryWithItsCopyAn
 TEST_F(Program, AutostartSwitchChangesOnlyTheRunValueAndTheCopyBesideARunningCopyAndShowsNothing) {
     const std::wstring copy = InstalledCopy();
     const auto runCopy = [](const wchar_t* arguments, WindowCreations* creations) {
-        HANDLE copy = support::StartProgram(L"vorkalun.exe", arguments);
-        const DWORD id = GetProcessId(copy);
-        const DWORD code = support::WaitForExit(copy);
-        support::EndProcess(copy);
+        HANDLE process = support::StartProgram(L"vorkalun.exe", arguments);
+        const DWORD id = GetProcessId(process);
+        const DWORD code = support::WaitForExit(process);
+        support::EndProcess(process);
         EXPECT_EQ(0, creations->By(id)) << arguments;
         return code;
     };
