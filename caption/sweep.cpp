@@ -58,8 +58,7 @@ const char* Read(WideRead read, HWND window, Texts& texts) {
 }
 
 bool IsButton(HWND window, Texts& texts) {
-    const char* name = Read(GetClassNameW, window, texts);
-    return CompareCaptions(name, "Button") || CompareCaptions(name, "BorIdeBtn");
+    return IsButtonClass(Read(GetClassNameW, window, texts));
 }
 
 const char* ReadText(HWND window, Texts& texts) { return Read(GetWindowTextW, window, texts); }

@@ -129,6 +129,16 @@ const LookupCase kLookupCases[] = {
     {"В натуре", kNoRow},
 };
 
+// By the captions' comparison, whole names only; the names toolkits give the button are each
+// tried on real windows under Wine. Windows Forms' buttons are not among them.
+TEST(IsButtonClass, KnowsTheButtonByItsWholeNamesAndNothingElse) {
+    for (const char* name : {"Button", "B&utton", "ThunderOptionButton", "TRadioButton"})
+        EXPECT_TRUE(caption::IsButtonClass(name)) << name;
+    for (const char* name : {"button", "WindowsForms10.BUTTON.app.0.1", "Buttons", "ThunderRT6",
+                             "ThunderRT4CommandButton", "", "Button&"})
+        EXPECT_FALSE(caption::IsButtonClass(name)) << name;
+}
+
 TEST(FindCaptionRow, FindsEachCaptionInEitherColumn) {
     for (const LookupCase& c : kLookupCases) EXPECT_EQ(c.row, FindCaptionRow(c.text)) << c.text;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "caption/restore.h"
 #include "caption/sweep_order.h"
 
 #include <string>
@@ -32,6 +33,17 @@ void RegisterTestClass(const wchar_t* name) {
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.lpszClassName = name;
     RegisterClassW(&windowClass);
+}
+
+// A copy of the platform's button under another name, made as Delphi's VCL and Visual Basic
+// make theirs.
+void RegisterButtonCopy(const wchar_t* name) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    GetClassInfoExW(NULL, L"Button", &windowClass);
+    windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
 }
 
 class Sweep : public ::testing::Test {
@@ -105,6 +117,38 @@ TEST_F(Sweep, RelabelsEveryStandardButtonOfItsOwnWindows) {
     caption::SweepWindows();
     for (size_t i = 0; i < children.size(); ++i)
         EXPECT_EQ(kOneSweep[i].after, WindowText(children[i])) << i;
+}
+
+// Delphi and C++Builder (VCL), Visual Basic 6 and 5 programs and Basic's design environment.
+const wchar_t* const kToolkitButtons[] = {
+    L"TButton",
+    L"TBitBtn",
+    L"TCheckBox",
+    L"TRadioButton",
+    L"ThunderRT6CommandButton",
+    L"ThunderRT6CheckBox",
+    L"ThunderRT6OptionButton",
+    L"ThunderRT5CommandButton",
+    L"ThunderRT5CheckBox",
+    L"ThunderRT5OptionButton",
+    L"ThunderCommandButton",
+    L"ThunderCheckBox",
+    L"ThunderOptionButton",
+};
+
+TEST_F(Sweep, RelabelsAndRestoresTheButtonsToolkitsNameTheirOwnButNotWindowsFormsOnes) {
+    std::vector<HWND> buttons;
+    for (const wchar_t* name : kToolkitButtons) {
+        RegisterButtonCopy(name);
+        buttons.push_back(Child(name, L"&Cancel"));
+    }
+    RegisterButtonCopy(L"WindowsForms10.BUTTON.app.0.1");
+    HWND forms = Child(L"WindowsForms10.BUTTON.app.0.1", L"Cancel");
+    caption::SweepWindows();
+    for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(L"Н&ефиг", WindowText(buttons[i])) << i;
+    EXPECT_EQ(L"Cancel", WindowText(forms));
+    caption::RestoreCaptions();
+    for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(L"&Cancel", WindowText(buttons[i])) << i;
 }
 
 TEST_F(Sweep, ReachesHiddenWindowsAndGrandchildrenButNeverTopLevelTitles) {
