@@ -76,27 +76,35 @@ bool IsBelowTopLevel(HWND window) {
     return root != NULL && root != window && GetAncestor(root, GA_PARENT) == GetDesktopWindow();
 }
 
-BOOL CALLBACK VisitDescendant(HWND window, LPARAM parameter) {
-    return VisitWindow(reinterpret_cast<SweepOrder*>(parameter), window);
+struct Listing {
+    Window* out;
+    int skip;
+    int capacity;
+    int seen;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM parameter) {
+    Listing* listing = reinterpret_cast<Listing*>(parameter);
+    const int i = listing->seen++ - listing->skip;
+    if (i >= 0) listing->out[i] = window;
+    return i + 1 < listing->capacity;
 }
 
-BOOL CALLBACK EnterTopLevel(HWND window, LPARAM parameter) {
-    SweepOrder* order = reinterpret_cast<SweepOrder*>(parameter);
-    if (VisitTopLevel(order, window)) EnumChildWindows(window, VisitDescendant, parameter);
-    return !order->stopped;
+int List(Window parent, int skip, Window* out, int capacity) {
+    Listing listing = {out, skip, capacity, 0};
+    const LPARAM parameter = reinterpret_cast<LPARAM>(&listing);
+    if (parent == 0)
+        EnumWindows(Collect, parameter);
+    else
+        EnumChildWindows(AsHandle(parent), Collect, parameter);
+    return listing.seen > skip ? listing.seen - skip : 0;
 }
-
-void EnumerateWindows(SweepOrder* order) {
-    EnumWindows(EnterTopLevel, reinterpret_cast<LPARAM>(order));
-}
-
-bool IsThere(Window window, Window top) { return GetAncestor(AsHandle(window), GA_ROOT) == top; }
 
 bool ExamineWindow(Window window) {
     return !IsButton(AsHandle(window), SweepTexts) || ExamineButton(AsHandle(window));
 }
 
-const SweepSeam kPlatform = {EnumerateWindows, IsThere, ExamineWindow, Now};
+const SweepSeam kPlatform = {List, ExamineWindow, Now};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "caption/restore.h"
 #include "caption/sweep_order.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,41 @@ TEST_F(Sweep, RelabelsAndRestoresTheButtonsToolkitsNameTheirOwnButNotWindowsForm
     EXPECT_EQ(L"Cancel", WindowText(forms));
     caption::RestoreCaptions();
     for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(L"&Cancel", WindowText(buttons[i])) << i;
+}
+
+// At the real slice's length a pass over two thousand buttons takes several slices. The
+// window where the first slice stopped is destroyed with its top-level window before the next
+// one: the pass goes on past them, and every other button is relabelled.
+TEST_F(Sweep, AtTheRealSliceAPassGoesOnWhenTheWindowWhereItStoppedIsDestroyed) {
+    caption::SweepSliceMs = caption::kSweepSliceMs;
+    std::vector<HWND> tops;
+    for (int t = 0; t < 20; ++t) {
+        tops.push_back(CreateTopLevel(L"Slices", WS_POPUP));
+        for (int i = 0; i < 100; ++i)
+            CreateWindowExW(0, L"Button", L"OK", WS_CHILD, 0, 0, 9, 9, tops.back(), NULL, NULL,
+                            NULL);
+    }
+    caption::SweepWindows();
+    // The sweep goes in the platform's order: the first of them still showing its caption is
+    // where it stopped.
+    HWND stoppedAt = NULL;
+    for (HWND top = GetTopWindow(NULL); top != NULL && stoppedAt == NULL;
+         top = GetWindow(top, GW_HWNDNEXT))
+        if (std::find(tops.begin(), tops.end(), top) != tops.end())
+            stoppedAt = FindWindowExW(top, NULL, L"Button", L"OK");
+    ASSERT_NE(nullptr, stoppedAt) << "one slice went through them all";
+    HWND gone = GetAncestor(stoppedAt, GA_ROOT);
+    DestroyWindow(gone);
+    tops.erase(std::find(tops.begin(), tops.end(), gone));
+    int ticks = 0;
+    const bool relabelled = support::WaitUntil([&] {
+        ++ticks;
+        caption::SweepWindows();
+        for (HWND top : tops)
+            if (FindWindowExW(top, NULL, L"Button", L"OK") != NULL) return false;
+        return true;
+    });
+    EXPECT_TRUE(relabelled) << ticks << " ticks";
 }
 
 TEST_F(Sweep, ReachesHiddenWindowsAndGrandchildrenButNeverTopLevelTitles) {
