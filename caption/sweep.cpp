@@ -6,6 +6,7 @@
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
 #include "caption/remembered.h"
+#include "caption/restore.h"
 #include "caption/sweep_order.h"
 #include "caption/wait_account.h"
 
@@ -63,9 +64,10 @@ bool IsButton(HWND window, Texts& texts) {
 
 const char* ReadText(HWND window, Texts& texts) { return Read(GetWindowTextW, window, texts); }
 
-// Relabels the button; `texts` still holds the caption it showed, which is remembered.
+// Relabels the button; `texts` still holds the caption it showed, which is remembered. A text
+// its program did not take in time is remembered too: it may take it later.
 bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
-    if (!SendText(window, ReplacementText(row), texts.wide, account)) return false;
+    if (SendText(window, ReplacementText(row), texts.wide, account) == kPutPassedOver) return false;
     Remember(window, texts.narrow, row);
     return true;
 }
@@ -104,7 +106,16 @@ bool ExamineWindow(Window window) {
     return !IsButton(AsHandle(window), SweepTexts) || ExamineButton(AsHandle(window));
 }
 
-const SweepSeam kPlatform = {List, ExamineWindow, Now};
+bool HasSliceLeft() { return !IsSliceSpent(Sweeping); }
+
+// Buttons a phrase change could not reach are offered it again first thing in a tick, within
+// its slice and from its waiting.
+void RetryPhrasesInSlice() {
+    PutWithin(&Sweeping.account);
+    RetryPhrases(HasSliceLeft);
+}
+
+const SweepSeam kPlatform = {List, ExamineWindow, Now, RetryPhrasesInSlice};
 
 }  // namespace
 
@@ -119,10 +130,10 @@ unsigned Now() {
 
 unsigned MsSince(unsigned reading) { return (Now() - reading) / UnitsPerMs(); }
 
-bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) {
+PutResult SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (!MayWaitOn(account, process)) return false;
+    if (!MayWaitOn(account, process)) return kPutPassedOver;
     codepage::ToWide(text, wide, kTextCapacity);
     const unsigned sent = Now();
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
@@ -145,7 +156,7 @@ bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) 
     // the same. Where the text never arrives (the wait abandoned for a hung owner, the message
     // refused by the platform's privilege rules, the window gone) this costs nothing.
     InvalidateRect(window, NULL, FALSE);
-    return true;
+    return failed ? kPutUnanswered : kPutTaken;
 }
 
 bool SweepWindows(bool newTick) {

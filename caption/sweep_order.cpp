@@ -140,6 +140,7 @@ bool RunSweep(SweepOrder* order, const SweepSeam& seam, bool newTick) {
     order->moved = order->cut = false;
     order->exempt = 0;
     order->began = seam.now();
+    if (newTick) seam.first();
     if (!order->listed) BeginPass(order);
     Work(order);
     order->running = false;

@@ -42,6 +42,9 @@ struct SweepSeam {
     bool (*examine)(Window window);
     // A clock of unitsPerMs units a millisecond; differences of a few minutes fit in a word.
     unsigned (*now)();
+    // At the start of a tick: work that waits for the sweep's time, done while IsSliceSpent
+    // says there is some.
+    void (*first)();
 };
 
 // Where a pass stands in one of its two lists.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -268,6 +269,8 @@ TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
 std::map<caption::WindowKey, std::string> Shown;
 std::vector<std::pair<caption::WindowKey, std::string>> Puts;
 int Reads;
+// Windows whose program passes every put over.
+std::set<caption::WindowKey> Refusing;
 
 caption::WindowKey Key(int n) {
     return reinterpret_cast<caption::WindowKey>(static_cast<std::uintptr_t>(n));
@@ -285,6 +288,7 @@ protected:
         std::memset(&caption::Remembered, 0, sizeof caption::Remembered);
         Shown.clear();
         Puts.clear();
+        Refusing.clear();
         Reads = 0;
         Replacement::SetUp();
     }
@@ -300,10 +304,12 @@ const char* caption::ShownText(WindowKey window) {
     return found == Shown.end() ? nullptr : found->second.c_str();
 }
 
-bool caption::PutText(WindowKey window, const char* text) {
+caption::PutResult caption::PutText(WindowKey window, const char* text) {
+    if (Puts.size() == 12) return kPutNoTime;
+    if (Refusing.count(window)) return kPutPassedOver;
     Puts.emplace_back(window, text);
     Shown[window] = text;
-    return Puts.size() < 12;  // then out of time
+    return kPutTaken;
 }
 
 namespace {
@@ -362,6 +368,36 @@ TEST_F(Memory, AFullTableTakesAGoneWindowsPlaceWithinAFewLooksOrRemembersNothing
     caption::RestoreRemembered();  // and time runs out after twelve
     ASSERT_EQ(12u, Puts.size());
     EXPECT_EQ(Put(Key(100001), "Нет"), Puts[caption::kGoneChecks + 2]);
+}
+
+// A put its program refuses leaves the button showing what it was given before, which the end
+// still puts its caption back over; later ticks offer it the phrase again, until it shows it
+// (a text can arrive late), is gone, or shows its owner's text.
+TEST_F(Memory, AButtonAPhraseChangeCannotReachIsRetriedAndStillGetsItsCaptionBack) {
+    for (int n = 1; n <= 5; ++n) Relabel(n, n == 1 ? "&Abort" : "Abort", kRow);
+    Refusing = {Key(1), Key(2), Key(3), Key(4)};
+    caption::ChangePhrase(kRow, "Стой", 20);
+    EXPECT_EQ((std::vector<Put>{{Key(5), "Стой"}}), Puts);
+    Refusing.erase(Key(2));
+    Shown[Key(3)] = "Стой";
+    Shown.erase(Key(4));
+    Shown[Key(5)] = "своё";
+    caption::RetryPhrases([] { return false; });  // no time: nothing is even read
+    Reads = 0;
+    caption::RetryPhrases([] { return true; });
+    EXPECT_EQ((std::vector<Put>{{Key(5), "Стой"}, {Key(2), "Стой"}}), Puts);
+    EXPECT_EQ(4, Reads);  // each marked one once
+    Reads = 0;
+    caption::RetryPhrases([] { return true; });
+    EXPECT_EQ(1, Reads);  // only the refusing one is left marked
+    Refusing.clear();
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(5), "Стой"},
+                                {Key(2), "Стой"},
+                                {Key(1), "&Abort"},
+                                {Key(2), "Abort"},
+                                {Key(3), "Abort"}}),
+              Puts);
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ unsigned Waited;     // this tick
 int Listed;          // descendants listed, in all
 int Gone;            // windows examined after they were gone, in all
 int Slices;          // slices that asked for another, in all
+int Retries;         // windows retried at the start of a tick, in all
+int Waiting;         // the windows a tick's retries would offer a text; each takes an examination
 SweepOrder Order;
 void (*DuringExamine)(int id);
 
@@ -82,7 +84,13 @@ bool Examine(Window window) {
 
 unsigned Now() { return Clock; }
 
-const caption::SweepSeam kFake = {List, Examine, Now};
+// Retries take the slice's time like examinations, as many as it has.
+void Retry() {
+    for (; Waiting > 0 && !caption::IsSliceSpent(Order); --Waiting, ++Retries)
+        Clock += kExamineUnits;
+}
+
+const caption::SweepSeam kFake = {List, Examine, Now, Retry};
 
 class SweepOrderTest : public ::testing::Test {
 protected:
@@ -91,7 +99,7 @@ protected:
         Order = SweepOrder();
         Order.unitsPerMs = kUnitsPerMs;
         Clock = ListUnits = 0;
-        Slices = Listed = Gone = 0;
+        Slices = Listed = Gone = Retries = Waiting = 0;
         DuringExamine = nullptr;
         caption::SweepSliceMs = caption::kSweepSliceMs;
     }
@@ -218,6 +226,16 @@ TEST_F(SweepOrderTest, WindowsGoneOrMadeSinceTheListingCostTheirTurnAndTheNextPa
     EXPECT_EQ(Examined.end(), std::find(Examined.begin(), Examined.end(), late));
     Tick();
     EXPECT_NE(Examined.end(), std::find(Examined.begin(), Examined.end(), late));
+}
+
+// What waits for the sweep's time at the start of a tick takes it from the tick's first slice.
+TEST_F(SweepOrderTest, RetriesAtTheStartOfATickTakeTheirTimeFromItsSlice) {
+    for (int i = 0; i < kPerTick; ++i) Add(100 + i / 10);
+    Waiting = 1000;
+    Tick();
+    EXPECT_EQ(kPerTick / 2, Retries);
+    // The one window a slice always examines, and the second slice's.
+    EXPECT_EQ(static_cast<size_t>(1 + kPerTick / 2), Examined.size());
 }
 
 // Silent programs, each with a button that keeps every relabel waiting its whole timeout.
