@@ -62,4 +62,10 @@ int FromWide(const WideChar* text, char* out, int capacity) {
     return length;
 }
 
+bool ReachesAnsiWindow(unsigned codePage, const WideChar* text,
+                       bool (*exact)(unsigned codePage, const WideChar* text)) {
+    const unsigned kCyrillic = 1251, kUtf8 = 65001;
+    return codePage == kCyrillic || codePage == kUtf8 || exact(codePage, text);
+}
+
 }  // namespace codepage

@@ -58,10 +58,19 @@ bool PassOn(int i) {
         if (SameText(shown, phrase)) CopyText(phrase, entry.given, kGivenCapacity);
         return true;
     }
-    const PutResult result = PutText(window, phrase);
+    PutResult result = PutText(window, phrase);
     if (result == kPutTaken) {
         CopyText(phrase, entry.given, kGivenCapacity);
         return true;
+    }
+    // A phrase the window would show garbled: its caption goes back, as a new button would
+    // keep it, and the button is no longer the program's.
+    if (result == kPutUnfit) {
+        result = PutText(window, entry.original);
+        if (result == kPutTaken || result == kPutUnfit) {
+            table.windows[i] = 0;
+            return true;
+        }
     }
     entry.pending = table.pending = true;
     return result != kPutNoTime;

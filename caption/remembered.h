@@ -23,6 +23,7 @@ enum {
 enum PutResult {
     kPutTaken,
     kPutUnanswered,  // sent, but its program did not answer in time; it may take it later
+    kPutUnfit,       // not sent: the window would show it garbled (see codepage.h)
     kPutPassedOver,  // not sent: its program has kept us waiting long enough for now
     kPutNoTime,      // not sent: the time for texts is up, which ends the visit
 };

@@ -67,9 +67,29 @@ const char* ReadText(HWND window, Texts& texts) { return Read(GetWindowTextW, wi
 // Relabels the button; `texts` still holds the caption it showed, which is remembered. A text
 // its program did not take in time is remembered too: it may take it later.
 bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
-    if (SendText(window, ReplacementText(row), texts.wide, account) == kPutPassedOver) return false;
-    Remember(window, texts.narrow, row);
+    const PutResult result = SendText(window, ReplacementText(row), texts.wide, account);
+    if (result == kPutPassedOver) return false;
+    if (result != kPutUnfit) Remember(window, texts.narrow, row);
     return true;
+}
+
+// Into the machine's code page and no further, as a window made by the single-byte calls is
+// given its texts; two bytes a unit at most.
+char AnsiBytes[2 * kTextCapacity];
+
+bool ConvertsExactly(unsigned codePage, const WCHAR* text) {
+    BOOL replaced = FALSE;
+    return WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text, -1, AnsiBytes,
+                               sizeof AnsiBytes, NULL, &replaced) != 0 &&
+           !replaced;
+}
+
+// Windows hands a window made by the single-byte calls its new text through the machine's
+// code page, and one that lacks the letters turns a Russian phrase into question marks: the
+// caption is better left as it is. The code page is asked first: asking about the window is a
+// call to the window server.
+bool Fits(HWND window, const WCHAR* text) {
+    return codepage::ReachesAnsiWindow(GetACP(), text, ConvertsExactly) || IsWindowUnicode(window);
 }
 
 // The sweep reaches the descendants of top-level windows only, never a top-level window.
@@ -131,10 +151,11 @@ unsigned Now() {
 unsigned MsSince(unsigned reading) { return (Now() - reading) / UnitsPerMs(); }
 
 PutResult SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) {
+    codepage::ToWide(text, wide, kTextCapacity);
+    if (!Fits(window, wide)) return kPutUnfit;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if (!MayWaitOn(account, process)) return kPutPassedOver;
-    codepage::ToWide(text, wide, kTextCapacity);
     const unsigned sent = Now();
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
     // timeout keeps a busy or hung owner from freezing the program. A send that fails passes

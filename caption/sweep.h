@@ -21,7 +21,7 @@ bool ExamineButton(HWND window);
 
 // Sets another program's window text as a relabel does, with a bounded wait booked in the
 // account; `wide` takes the converted text. Sends nothing when the account passes the window's
-// program over.
+// program over, or when the window would show the text garbled.
 PutResult SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account);
 
 // A window as the platform-free code names it, back as the platform's handle.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -269,8 +270,9 @@ TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
 std::map<caption::WindowKey, std::string> Shown;
 std::vector<std::pair<caption::WindowKey, std::string>> Puts;
 int Reads;
-// Windows whose program passes every put over.
-std::set<caption::WindowKey> Refusing;
+// Windows whose program passes every put over, and windows that would show any letter past
+// ASCII garbled (made by the single-byte calls, on a Western Windows).
+std::set<caption::WindowKey> Refusing, Western;
 
 caption::WindowKey Key(int n) {
     return reinterpret_cast<caption::WindowKey>(static_cast<std::uintptr_t>(n));
@@ -289,6 +291,7 @@ protected:
         Shown.clear();
         Puts.clear();
         Refusing.clear();
+        Western.clear();
         Reads = 0;
         Replacement::SetUp();
     }
@@ -306,6 +309,9 @@ const char* caption::ShownText(WindowKey window) {
 
 caption::PutResult caption::PutText(WindowKey window, const char* text) {
     if (Puts.size() == 12) return kPutNoTime;
+    const auto past = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    if (Western.count(window) && std::any_of(text, text + std::strlen(text), past))
+        return kPutUnfit;
     if (Refusing.count(window)) return kPutPassedOver;
     Puts.emplace_back(window, text);
     Shown[window] = text;
@@ -398,6 +404,18 @@ TEST_F(Memory, AButtonAPhraseChangeCannotReachIsRetriedAndStillGetsItsCaptionBac
                                 {Key(2), "Abort"},
                                 {Key(3), "Abort"}}),
               Puts);
+}
+
+// A window that would show the new phrase garbled gets its caption back instead, as the sweep
+// leaves the caption of such a button, and it is no longer the program's to put back.
+TEST_F(Memory, APhraseAWindowWouldShowGarbledGivesItsButtonItsCaptionBack) {
+    caption::SetReplacementText(kRow, "Halt", 20);
+    Relabel(1, "Abort", kRow);
+    Relabel(2, "Abort", kRow);
+    Western = {Key(1)};
+    caption::ChangePhrase(kRow, "Стой", 20);
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(1), "Abort"}, {Key(2), "Стой"}, {Key(2), "Abort"}}), Puts);
 }
 
 }  // namespace

@@ -152,6 +152,21 @@ TEST_F(Sweep, RelabelsAndRestoresTheButtonsToolkitsNameTheirOwnButNotWindowsForm
     for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(L"&Cancel", WindowText(buttons[i])) << i;
 }
 
+// A window made by the single-byte calls takes its new text through the machine's code page,
+// and on a Western Windows a Russian phrase would arrive as question marks: "OK" is better
+// left. Wine keeps such a window's text wide all the same, but reports the window as what it
+// is, and that decides.
+TEST_F(Sweep, AnAnsiButtonIsRelabelledOnlyWhereTheMachinesCodePageHoldsThePhrase) {
+    HWND ansi = CreateWindowExA(0, "Button", "OK", WS_CHILD | WS_VISIBLE, 5, 300, 130, 25, host_,
+                                NULL, GetModuleHandleW(NULL), NULL);
+    HWND wide = Child(L"Button", L"OK");
+    ASSERT_FALSE(IsWindowUnicode(ansi));
+    ASSERT_TRUE(IsWindowUnicode(wide));
+    caption::SweepWindows();
+    EXPECT_EQ(L"В натуре", WindowText(wide));
+    EXPECT_EQ(GetACP() == 1251 ? L"В натуре" : L"OK", WindowText(ansi)) << GetACP();
+}
+
 // At the real slice's length a pass over two thousand buttons takes several slices. The
 // window where the first slice stopped is destroyed with its top-level window before the next
 // one: the pass goes on past them, and every other button is relabelled.
