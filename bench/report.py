@@ -61,7 +61,25 @@ def latency_rows(latency):
     return rows
 
 
-def resident_rows(resident):
+def shipped_pass_rows(title, passes, sweep):
+    """A pass as shipped, in CPU time of the program and the wineserver, against the floor pass
+    made in one go (sweep_bench's) and against the floor's calls made in the same slices."""
+    shipped = passes.get("cpu_ms_per_pass")
+    if not shipped or not sweep:
+        return []
+    rows = []
+    for how, floor in (("the floor in one go", sweep["steady"]["floor_ms"]["median"]),
+                       ("the floor in the same slices", passes.get("floor_in_slices_ms"))):
+        if floor:
+            ratio = shipped / floor
+            rows.append((f"Full pass as shipped ÷ {how}, {title}",
+                         f"{ratio:.3f}: {shipped:.1f} ms of CPU a pass, the program's and the "
+                         f"wineserver's, against {floor:.1f} ms", f"≤ {RATIO_LIMIT}",
+                         verdict(ratio <= RATIO_LIMIT)))
+    return rows
+
+
+def resident_rows(resident, sweep):
     rows = []
     for name, r in resident.items():
         title = "quiet desktop" if name == "quiet" else DESKTOP_NAMES[name]
@@ -83,6 +101,7 @@ def resident_rows(resident):
                          f"{ms['p75'] / tick:.1f}), longest {passes['longest_ms'] / tick:.1f}; "
                          f"{ms['samples']} passes seen by a button that refuses its text",
                          "as many as it needs", ""))
+            rows += shipped_pass_rows(title, passes, sweep.get(name))
         m, idle = r["memory"], r["idle_process_memory"]
         rows.append((f"Memory, {title}",
                      f"working set {m['working_set_kb'] / 1024:.1f} MB, private "
@@ -111,7 +130,7 @@ def markdown(results):
     for name, d in results["sweep"].items():
         rows += sweep_rows(name, d)
     rows += latency_rows(results["latency"])
-    rows += resident_rows(results["resident"])
+    rows += resident_rows(results["resident"], results["sweep"])
     rows += footprint_rows(results["footprint"])
     build = {
         "win32": "vorkalun.exe, the shipped 32-bit program, in a 32-bit Wine prefix",

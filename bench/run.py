@@ -9,7 +9,9 @@ Runs, in one Wine session of its own (BUILD_DIR/ARCH/bench-session, Cyrillic pre
   1. the program's sweep against the floor of unavoidable platform calls, interleaved, on two
      synthetic desktops built by another process (sweep_bench.exe, bench_helper.exe desktop);
   2. the real program's relabel latency, seen by a probe process (bench_helper.exe latency),
-     with its window-event watch and, for comparison, in a build that has only its timer;
+     with its window-event watch and, for comparison, in a build that has only its timer; and
+     what a pass of its sweep costs as shipped, in slices, against the floor's calls made in one
+     go and in the same slices (bench_helper.exe passes, bench_helper.exe floor);
   3. the real program's CPU time and memory over 30 s, read from Linux's /proc: Wine's own
      counters report neither another process's times nor its private bytes;
   4. the shipped 32-bit executable's size, sections and imports, read from the file.
@@ -227,13 +229,35 @@ def relabel_latency(session, seed):
     return stats.latency([float(x) for x in lines if x != "lost"], lost)
 
 
-def pass_lengths(session):
+def pass_lengths(session, program):
     """How long the sweep's passes take, seen by a probe button that refuses every text: the
-    gaps between its relabels, in ms and in ticks."""
+    gaps between its relabels, in ms and in ticks. And what a pass costs as shipped, sliced:
+    the CPU time of the program and of the wineserver meanwhile, at its rate over the mean
+    pass, to set against the floor's pass (whose time is the CPU of both, on one core)."""
+    pids = [program.pid, session.wineserver_pid()]
+    before = sum(cpu_seconds(p) for p in pids)
+    start = time.monotonic()
     gaps = [float(x) for x in session.run("bench_helper.exe", "passes", PASS_SECONDS) if x]
+    rate = (sum(cpu_seconds(p) for p in pids) - before) / (time.monotonic() - start)
     if not gaps:
         return None
-    return {"ms": stats.spread(gaps), "longest_ms": stats.rounded(max(gaps)), "tick_ms": TICK_MS}
+    return {"ms": stats.spread(gaps), "longest_ms": stats.rounded(max(gaps)), "tick_ms": TICK_MS,
+            "cpu_ms_per_pass": stats.rounded(rate * sum(gaps) / len(gaps))}
+
+
+def floor_in_slices(session):
+    """The floor's calls made in the shipped program's slices and ticks: CPU time a pass, of
+    the process and of the wineserver, measured as the program's is."""
+    server = session.wineserver_pid()
+    process = session.start("bench_helper.exe", "floor", PASS_SECONDS)
+    before = [cpu_seconds(process.pid), cpu_seconds(server)]
+    start = time.monotonic()
+    time.sleep(PASS_SECONDS - 1)
+    rate = (cpu_seconds(process.pid) + cpu_seconds(server) - sum(before)) / (
+        time.monotonic() - start)
+    out, _ = process.communicate(timeout=60)
+    passes = int(out.split()[0])
+    return stats.rounded(1000 * rate * PASS_SECONDS / passes) if passes else None
 
 
 def resident_program(session):
@@ -254,9 +278,11 @@ def resident_program(session):
     time.sleep(1)  # its captions relabelled: the steady state
     results[name] = resident_cost(session, program, idle, RESIDENT_SECONDS)
     latency[name] = relabel_latency(session, 2)
-    results[name]["passes"] = pass_lengths(session)
+    results[name]["passes"] = pass_lengths(session, program)
 
     session.close("VORKALUN", program)
+    progress(f"the floor's calls in the program's slices, on the {name} desktop")
+    results[name]["passes"]["floor_in_slices_ms"] = floor_in_slices(session)
 
     progress("the same latency with the timer alone, on the quiet desktop")
     session.close("BenchHost", desktop)

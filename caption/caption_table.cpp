@@ -32,6 +32,17 @@ CaptionRow CaptionTable[kRowCount] = {
 
 bool IsRow(int row) { return row >= 0 && row < kRowCount; }
 
+// The platform's button class and those registered as copies of it: Borland's IDE, the VCL of
+// Delphi and C++Builder, and Visual Basic 6 and 5 programs and the Basic design environment.
+// All take their captions from the window text. Windows Forms buttons (WindowsForms10.BUTTON...)
+// are left out: by default they paint a copy of the text their program keeps, so a new text
+// would not show.
+const char kButtonClasses[] =
+    "Button\0BorIdeBtn\0TButton\0TBitBtn\0TCheckBox\0TRadioButton\0"
+    "ThunderRT6CommandButton\0ThunderRT6CheckBox\0ThunderRT6OptionButton\0"
+    "ThunderRT5CommandButton\0ThunderRT5CheckBox\0ThunderRT5OptionButton\0"
+    "ThunderCommandButton\0ThunderCheckBox\0ThunderOptionButton\0";
+
 }  // namespace
 
 bool CompareCaptions(const char* a, const char* b) {
@@ -49,6 +60,15 @@ bool CompareCaptions(const char* a, const char* b) {
             ++b;
         }
     }
+}
+
+bool IsButtonClass(const char* name) {
+    for (const char* known = kButtonClasses; *known != '\0';) {
+        if (CompareCaptions(name, known)) return true;
+        while (*known++ != '\0') {
+        }
+    }
+    return false;
 }
 
 int FindCaptionRow(const char* text) {

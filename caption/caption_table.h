@@ -14,6 +14,10 @@ enum {
 // Equal when the texts match after every '&' is dropped and neither ends in '&'.
 bool CompareCaptions(const char* a, const char* b);
 
+// Whether windows of that class are the platform's button, under its own name or another a
+// toolkit registered it under, by the same comparison as captions.
+bool IsButtonClass(const char* name);
+
 // The row whose Russian, or else English, caption equals the text; kNoRow when none does.
 int FindCaptionRow(const char* text);
 

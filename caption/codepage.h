@@ -26,4 +26,11 @@ void NarrowUnits(const WideChar* units, int count, char* out);
 int ToWide(const char* text, WideChar* out, int capacity);
 int FromWide(const WideChar* text, char* out, int capacity);
 
+// Whether a text sent to a window that takes its texts through the machine's ANSI code page
+// (one its program made with the single-byte calls) arrives as it is. On a Cyrillic or a UTF-8
+// Windows it always does; on another only when `exact` converts it into that code page with
+// no character lost or replaced by a look-alike.
+bool ReachesAnsiWindow(unsigned codePage, const WideChar* text,
+                       bool (*exact)(unsigned codePage, const WideChar* text));
+
 }  // namespace codepage

@@ -1,8 +1,6 @@
 // The table of relabelled buttons. No platform code: this runs natively in the unit tests.
 #include "caption/remembered.h"
 
-#include "caption/caption_table.h"
-
 namespace caption {
 
 RememberedTable Remembered;
@@ -41,22 +39,41 @@ int TakeEntry() {
     return -1;
 }
 
-// Every remembered button of `row` (of every row when kNoRow) that shows `phrase` (its own
-// row's phrase when null) gets `text` (its original when null). Gone windows free their entry.
-void PutWhereShowing(int row, const char* phrase, const char* text) {
+// Brings a remembered button to its row's phrase if it still shows what it was last given, and
+// marks it when that cannot be done now. False once the time for texts is up.
+bool PassOn(int i) {
     RememberedTable& table = Remembered;
-    for (int i = 0; i < table.used; ++i) {
-        const WindowKey window = table.windows[i];
-        const int own = table.entries[i].row;
-        if (window == 0 || (row != kNoRow && own != row)) continue;
-        const char* shown = ShownText(window);
-        if (shown == 0) {
-            table.windows[i] = 0;
-            continue;
-        }
-        if (!SameText(shown, phrase != 0 ? phrase : ReplacementText(own))) continue;
-        if (!PutText(window, text != 0 ? text : table.entries[i].original)) return;
+    const WindowKey window = table.windows[i];
+    auto& entry = table.entries[i];
+    const char* phrase = ReplacementText(entry.row);
+    entry.pending = false;
+    if (SameText(entry.given, phrase)) return true;
+    const char* shown = ShownText(window);
+    if (shown == 0) {
+        table.windows[i] = 0;
+        return true;
     }
+    // A text that arrived late, or one of its owner's: nothing to send.
+    if (!SameText(shown, entry.given)) {
+        if (SameText(shown, phrase)) CopyText(phrase, entry.given, kGivenCapacity);
+        return true;
+    }
+    PutResult result = PutText(window, phrase);
+    if (result == kPutTaken) {
+        CopyText(phrase, entry.given, kGivenCapacity);
+        return true;
+    }
+    // A phrase the window would show garbled: its caption goes back, as a new button would
+    // keep it, and the button is no longer the program's.
+    if (result == kPutUnfit) {
+        result = PutText(window, entry.original);
+        if (result == kPutTaken || result == kPutUnfit) {
+            table.windows[i] = 0;
+            return true;
+        }
+    }
+    entry.pending = table.pending = true;
+    return result != kPutNoTime;
 }
 
 }  // namespace
@@ -64,24 +81,56 @@ void PutWhereShowing(int row, const char* phrase, const char* text) {
 void Remember(WindowKey window, const char* shown, int row) {
     RememberedTable& table = Remembered;
     int i = Find(window);
-    if (i >= 0 && SameText(shown, ReplacementText(table.entries[i].row))) {
-        table.entries[i].row = static_cast<signed char>(row);
-        return;
+    if (i < 0 || !SameText(shown, table.entries[i].given)) {
+        if (i < 0 && (i = TakeEntry()) < 0) return;
+        const bool fits = CopyText(shown, table.entries[i].original, kOriginalCapacity);
+        table.windows[i] = fits ? window : 0;
     }
-    if (i < 0 && (i = TakeEntry()) < 0) return;
-    const bool fits = CopyText(shown, table.entries[i].original, kOriginalCapacity);
-    table.windows[i] = fits ? window : 0;
     table.entries[i].row = static_cast<signed char>(row);
+    table.entries[i].pending = false;
+    CopyText(ReplacementText(row), table.entries[i].given, kGivenCapacity);
 }
 
-void RestoreRemembered() { PutWhereShowing(kNoRow, 0, 0); }
+void RestoreRemembered() {
+    RememberedTable& table = Remembered;
+    for (int i = 0; i < table.used; ++i) {
+        const WindowKey window = table.windows[i];
+        if (window == 0) continue;
+        const char* shown = ShownText(window);
+        if (shown == 0)
+            table.windows[i] = 0;
+        else if (SameText(shown, table.entries[i].given) &&
+                 PutText(window, table.entries[i].original) == kPutNoTime)
+            return;
+    }
+}
 
 void ChangePhrase(int row, const char* bytes, int count) {
-    char old[kReplacementStorage];
-    CopyText(ReplacementText(row), old, kReplacementStorage);
+    RememberedTable& table = Remembered;
     SetReplacementText(row, bytes, count);
-    const char* now = ReplacementText(row);
-    if (!SameText(old, now)) PutWhereShowing(row, old, now);
+    bool timeLeft = true;
+    for (int i = 0; i < table.used; ++i) {
+        if (table.windows[i] == 0 || table.entries[i].row != row) continue;
+        table.entries[i].pending = table.pending = true;
+        if (timeLeft) timeLeft = PassOn(i);
+    }
+}
+
+void RetryPhrases(bool (*more)()) {
+    RememberedTable& table = Remembered;
+    if (!table.pending) return;
+    table.pending = false;
+    for (int look = 0; look < table.used; ++look) {
+        const int i = (table.retried + 1) % table.used;
+        if (table.windows[i] != 0 && table.entries[i].pending) {
+            if (!more()) {
+                table.pending = true;
+                return;
+            }
+            if (!PassOn(i)) return;
+        }
+        table.retried = i;
+    }
 }
 
 }  // namespace caption

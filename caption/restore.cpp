@@ -20,6 +20,7 @@ const DWORD kPutTimeMs = 500;
 const unsigned kPutShareMs = kPutTimeMs / 2;
 
 WaitAccount PutAccount;
+WaitAccount* Puts = &PutAccount;
 unsigned PutBegan;
 WCHAR ShownWide[kTextCapacity];
 char ShownNarrow[kTextCapacity];
@@ -36,16 +37,20 @@ const char* ShownText(WindowKey key) {
     return ShownNarrow;
 }
 
-// As a relabel sets its text; a program the account passes over is left as it is.
-bool PutText(WindowKey key, const char* text) {
-    if (MsSince(PutBegan) >= kPutTimeMs) return false;
-    SendText(AsHandle(key), text, PutWide, PutAccount);
-    return true;
+// As a relabel sets its text.
+PutResult PutText(WindowKey key, const char* text) {
+    if (MsSince(PutBegan) >= kPutTimeMs || !HasTimeLeft(*Puts)) return kPutNoTime;
+    return SendText(AsHandle(key), text, PutWide, *Puts);
+}
+
+void PutWithin(WaitAccount* account) {
+    Puts = account;
+    PutBegan = Now();
 }
 
 void OpenPutAccount() {
     OpenAccount(&PutAccount, kPutTimeMs, kPutShareMs);
-    PutBegan = Now();
+    PutWithin(&PutAccount);
 }
 
 void RestoreCaptions() {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "caption/wait_account.h"
+
 namespace caption {
 
 // At the end, once nothing relabels any more: every remembered button still showing its
@@ -13,5 +15,9 @@ void RestoreCaptions();
 // Opens afresh the time that texts put back, or edited phrases passed on (ChangePhrase in
 // remembered.h), may take together: half a second.
 void OpenPutAccount();
+
+// From here on, texts put book their waits in this account, a tick's sweep's: its retries of
+// edited phrases (RetryPhrases in remembered.h) are bounded by the sweep's slice instead.
+void PutWithin(WaitAccount* account);
 
 }  // namespace caption

@@ -6,6 +6,7 @@
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
 #include "caption/remembered.h"
+#include "caption/restore.h"
 #include "caption/sweep_order.h"
 #include "caption/wait_account.h"
 
@@ -58,17 +59,37 @@ const char* Read(WideRead read, HWND window, Texts& texts) {
 }
 
 bool IsButton(HWND window, Texts& texts) {
-    const char* name = Read(GetClassNameW, window, texts);
-    return CompareCaptions(name, "Button") || CompareCaptions(name, "BorIdeBtn");
+    return IsButtonClass(Read(GetClassNameW, window, texts));
 }
 
 const char* ReadText(HWND window, Texts& texts) { return Read(GetWindowTextW, window, texts); }
 
-// Relabels the button; `texts` still holds the caption it showed, which is remembered.
+// Relabels the button; `texts` still holds the caption it showed, which is remembered. A text
+// its program did not take in time is remembered too: it may take it later.
 bool Relabel(HWND window, int row, Texts& texts, WaitAccount& account) {
-    if (!SendText(window, ReplacementText(row), texts.wide, account)) return false;
-    Remember(window, texts.narrow, row);
+    const PutResult result = SendText(window, ReplacementText(row), texts.wide, account);
+    if (result == kPutPassedOver) return false;
+    if (result != kPutUnfit) Remember(window, texts.narrow, row);
     return true;
+}
+
+// Into the machine's code page and no further, as a window made by the single-byte calls is
+// given its texts; two bytes a unit at most.
+char AnsiBytes[2 * kTextCapacity];
+
+bool ConvertsExactly(unsigned codePage, const WCHAR* text) {
+    BOOL replaced = FALSE;
+    return WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text, -1, AnsiBytes,
+                               sizeof AnsiBytes, NULL, &replaced) != 0 &&
+           !replaced;
+}
+
+// Windows hands a window made by the single-byte calls its new text through the machine's
+// code page, and one that lacks the letters turns a Russian phrase into question marks: the
+// caption is better left as it is. The code page is asked first: asking about the window is a
+// call to the window server.
+bool Fits(HWND window, const WCHAR* text) {
+    return codepage::ReachesAnsiWindow(GetACP(), text, ConvertsExactly) || IsWindowUnicode(window);
 }
 
 // The sweep reaches the descendants of top-level windows only, never a top-level window.
@@ -77,27 +98,44 @@ bool IsBelowTopLevel(HWND window) {
     return root != NULL && root != window && GetAncestor(root, GA_PARENT) == GetDesktopWindow();
 }
 
-BOOL CALLBACK VisitDescendant(HWND window, LPARAM parameter) {
-    return VisitWindow(reinterpret_cast<SweepOrder*>(parameter), window);
+struct Listing {
+    Window* out;
+    int skip;
+    int capacity;
+    int seen;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM parameter) {
+    Listing* listing = reinterpret_cast<Listing*>(parameter);
+    const int i = listing->seen++ - listing->skip;
+    if (i >= 0) listing->out[i] = window;
+    return i + 1 < listing->capacity;
 }
 
-BOOL CALLBACK EnterTopLevel(HWND window, LPARAM parameter) {
-    SweepOrder* order = reinterpret_cast<SweepOrder*>(parameter);
-    if (VisitTopLevel(order, window)) EnumChildWindows(window, VisitDescendant, parameter);
-    return !order->stopped;
+int List(Window parent, int skip, Window* out, int capacity) {
+    Listing listing = {out, skip, capacity, 0};
+    const LPARAM parameter = reinterpret_cast<LPARAM>(&listing);
+    if (parent == 0)
+        EnumWindows(Collect, parameter);
+    else
+        EnumChildWindows(AsHandle(parent), Collect, parameter);
+    return listing.seen > skip ? listing.seen - skip : 0;
 }
-
-void EnumerateWindows(SweepOrder* order) {
-    EnumWindows(EnterTopLevel, reinterpret_cast<LPARAM>(order));
-}
-
-bool IsThere(Window window, Window top) { return GetAncestor(AsHandle(window), GA_ROOT) == top; }
 
 bool ExamineWindow(Window window) {
     return !IsButton(AsHandle(window), SweepTexts) || ExamineButton(AsHandle(window));
 }
 
-const SweepSeam kPlatform = {EnumerateWindows, IsThere, ExamineWindow, Now};
+bool HasSliceLeft() { return !IsSliceSpent(Sweeping); }
+
+// Buttons a phrase change could not reach are offered it again first thing in a tick, within
+// its slice and from its waiting.
+void RetryPhrasesInSlice() {
+    PutWithin(&Sweeping.account);
+    RetryPhrases(HasSliceLeft);
+}
+
+const SweepSeam kPlatform = {List, ExamineWindow, Now, RetryPhrasesInSlice};
 
 }  // namespace
 
@@ -112,11 +150,12 @@ unsigned Now() {
 
 unsigned MsSince(unsigned reading) { return (Now() - reading) / UnitsPerMs(); }
 
-bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) {
+PutResult SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) {
+    codepage::ToWide(text, wide, kTextCapacity);
+    if (!Fits(window, wide)) return kPutUnfit;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (!MayWaitOn(account, process)) return false;
-    codepage::ToWide(text, wide, kTextCapacity);
+    if (!MayWaitOn(account, process)) return kPutPassedOver;
     const unsigned sent = Now();
     // SetWindowText is not reliable on another program's control; WM_SETTEXT is, and the
     // timeout keeps a busy or hung owner from freezing the program. A send that fails passes
@@ -138,7 +177,7 @@ bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account) 
     // the same. Where the text never arrives (the wait abandoned for a hung owner, the message
     // refused by the platform's privilege rules, the window gone) this costs nothing.
     InvalidateRect(window, NULL, FALSE);
-    return true;
+    return failed ? kPutUnanswered : kPutTaken;
 }
 
 bool SweepWindows(bool newTick) {

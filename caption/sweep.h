@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "caption/remembered.h"
 #include "caption/wait_account.h"
 
 namespace caption {
@@ -19,9 +20,9 @@ bool SweepWindows(bool newTick = true);
 bool ExamineButton(HWND window);
 
 // Sets another program's window text as a relabel does, with a bounded wait booked in the
-// account; `wide` takes the converted text. Returns false when the account passes the window's
-// program over, and then sends nothing.
-bool SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account);
+// account; `wide` takes the converted text. Sends nothing when the account passes the window's
+// program over, or when the window would show the text garbled.
+PutResult SendText(HWND window, const char* text, WCHAR* wide, WaitAccount& account);
 
 // A window as the platform-free code names it, back as the platform's handle.
 inline HWND AsHandle(const void* window) { return static_cast<HWND>(const_cast<void*>(window)); }

@@ -7,114 +7,125 @@ unsigned SweepSliceMs = kSweepSliceMs;
 
 namespace {
 
-SweepMark Mark(Window window, Window top, int topPosition, int position) {
-    SweepMark mark = {window, top, topPosition, position};
-    return mark;
+// Lists a parent's windows: the first ones, or the next ones past those listed so far. A pass
+// lists every window once and then goes through its list a slice at a time, so a slice that
+// goes on in the middle of a window of many buttons starts where the last one stopped, at no
+// cost. What a slice lists before it examines a window is finding its place and does not count
+// against it: the platform asks the window server about each window it lists, and a window of
+// thousands would otherwise take the whole slice and leave the pass standing still.
+void List(SweepOrder* order, Window parent, SweepList* list, Window* out, int capacity,
+          bool further) {
+    const unsigned before = order->seam->now();
+    list->skipped = further ? list->skipped + list->count : 0;
+    list->count = order->seam->list(parent, list->skipped, out, capacity);
+    list->next = 0;
+    if (!order->moved) order->exempt += order->seam->now() - before;
 }
 
-// Windows are marked by handle, so that windows created or destroyed ahead of a mark, which is
-// the usual case (new windows go to the top of the order, and the foreground program is
-// enumerated first), cannot move it onto another window. Only a mark whose window is gone
-// falls back to its position. Top-level windows before the mark's own are passed by whole:
-// listing a window's descendants costs a round trip to the window server for each of them.
-void BeginSeek(const SweepOrder& order, const SweepMark& mark, SweepSeek* seek) {
-    seek->topThere = mark.window != 0 && order.seam->isThere(mark.top, mark.top);
-    seek->windowThere = seek->topThere && order.seam->isThere(mark.window, mark.top);
-    seek->inTop = seek->past = false;
-}
+// The next slice begins a new pass, with a new list.
+void EndPass(SweepOrder* order) { order->listed = false; }
 
-void SeekTop(const SweepOrder& order, const SweepMark& mark, SweepSeek* seek) {
-    if (seek->inTop) seek->inTop = false, seek->past = true;
-    if (seek->past) return;
-    if (seek->topThere)
-        seek->inTop = order.top == mark.top;
-    else
-        seek->past = order.topCount >= mark.topPosition;
-}
-
-bool IsAt(const SweepMark& mark, const SweepSeek& seek, Window window, int position) {
-    if (seek.past) return true;
-    if (!seek.inTop) return false;
-    return seek.windowThere ? window == mark.window : position >= mark.position;
-}
-
-// The next pass starts at the first window this one left out, so windows late in the order are
+// A pass starts at the first window the last one left out, so windows late in the order are
 // reached in turn however long the ones before them keep the sweeps waiting.
-void EndPass(SweepOrder* order) {
-    order->start = order->passedOver.window != 0 ? order->passedOver : Mark(0, 0, 0, 0);
-    order->resume = order->start;
-    order->passedOver.window = 0;
+void BeginPass(SweepOrder* order) {
+    List(order, 0, &order->topList, order->tops, kTopCapacity, false);
+    order->startTop = 0;
+    order->startWindow = 0;
+    for (int i = 0; i < order->topList.count; ++i)
+        if (order->tops[i] == order->passedTop) {
+            order->startTop = order->topList.next = i;
+            order->startWindow = order->passedWindow;
+        }
+    order->passedTop = order->passedWindow = 0;
+    order->windowList.count = order->windowList.next = 0;
     order->wrapped = false;
-    order->stopped = true;
+    order->listed = true;
 }
 
-// Own work: the time since the slice found where to go on, less what its relabels waited, which
-// the account bounds. Waits are booked in whole milliseconds, rounded down, so the slice errs
-// short. Finding the place is left out: the platform lists a window's descendants by asking the
-// window server about each, so in a window of many it would take the whole slice, and the pass
-// would stand still. A slice that took longer to find its place than its own length works as
-// long as that, so that each slice in a window of hundreds of buttons moves as far on as it
-// spent getting there: going through such a window then costs a few times its length, not
-// one finding for every few windows of it.
-bool IsSliceSpent(const SweepOrder& order) {
-    const unsigned elapsed = order.seam->now() - order.began;
-    const unsigned waited = (order.account.waitedMs - order.waitedBefore) * order.unitsPerMs;
-    const unsigned slice = SweepSliceMs * order.unitsPerMs;
-    return elapsed - waited >= (order.sought > slice ? order.sought : slice);
+// Whether the pass is in the top-level window where it began: the first time, or come round.
+bool InStartTop(const SweepOrder& order) {
+    return order.topList.skipped + order.topList.next - 1 == order.startTop;
 }
 
-void Enumerate(SweepOrder* order) {
-    order->topCount = 0;
-    order->seeking = true;
-    BeginSeek(*order, order->resume, &order->toResume);
-    BeginSeek(*order, order->start, &order->toStart);
-    order->seam->enumerate(order);
+bool AtStart(const SweepOrder& order) { return order.wrapped && InStartTop(order); }
+
+// Goes into the next top-level window: its descendants are listed, and the first time the pass
+// comes to the window where it began, they are gone through from that window on.
+void Enter(SweepOrder* order) {
+    const Window top = order->tops[order->topList.next++];
+    List(order, top, &order->windowList, order->windows, kDescendantCapacity, false);
+    if (order->wrapped || !InStartTop(*order) || order->startWindow == 0) return;
+    int i = 0;
+    while (i < order->windowList.count && order->windows[i] != order->startWindow) ++i;
+    if (i < order->windowList.count)
+        order->windowList.next = i;
+    else
+        order->startWindow = 0;  // gone: the window is gone through whole, once
+}
+
+// Goes on through the pass until it ends or the slice or the tick's waiting is spent.
+void Work(SweepOrder* order) {
+    SweepList& tops = order->topList;
+    SweepList& windows = order->windowList;
+    for (;;) {
+        if (windows.next < windows.count) {
+            const Window window = order->windows[windows.next];
+            if (AtStart(*order) && window == order->startWindow) return EndPass(order);
+            // At least one window a slice, however slow the listing: the pass always moves on.
+            if (order->moved && (!HasTimeLeft(order->account) || IsSliceSpent(*order))) {
+                order->cut = HasTimeLeft(order->account);
+                return;
+            }
+            order->moved = true;
+            ++windows.next;
+            if (order->seam->examine(window)) continue;
+            // What else the window holds is most likely its program's too: the pass takes it up
+            // from here, as it does every window it leaves out, and a hung program costs a
+            // moment, not one for each of its buttons.
+            if (order->passedWindow == 0) {
+                order->passedTop = order->tops[tops.next - 1];
+                order->passedWindow = window;
+            }
+            windows.count = windows.next = 0;
+            continue;
+        }
+        if (windows.count == kDescendantCapacity) {
+            List(order, order->tops[tops.next - 1], &windows, order->windows, kDescendantCapacity,
+                 true);
+            continue;
+        }
+        if (AtStart(*order)) return EndPass(order);
+        if (tops.next < tops.count) {
+            // Come round to where it began with nothing of that window left to go through.
+            if (order->wrapped && tops.skipped + tops.next == order->startTop &&
+                order->startWindow == 0)
+                return EndPass(order);
+            Enter(order);
+            continue;
+        }
+        if (tops.count == kTopCapacity) {
+            List(order, 0, &tops, order->tops, kTopCapacity, true);
+            continue;
+        }
+        // The last window: the pass ends, unless it began past the first one and goes on from
+        // the first up to where it began.
+        if (order->wrapped || (order->startTop == 0 && order->startWindow == 0))
+            return EndPass(order);
+        order->wrapped = true;
+        if (tops.skipped != 0)
+            List(order, 0, &tops, order->tops, kTopCapacity, false);
+        else
+            tops.next = 0;
+    }
 }
 
 }  // namespace
 
-bool VisitTopLevel(SweepOrder* order, Window top) {
-    order->top = top;
-    order->count = 0;
-    SeekTop(*order, order->resume, &order->toResume);
-    SeekTop(*order, order->start, &order->toStart);
-    ++order->topCount;
-    if (order->wrapped && order->toStart.past) {
-        EndPass(order);
-        return false;
-    }
-    return !order->seeking || order->toResume.inTop || order->toResume.past;
-}
-
-bool VisitWindow(SweepOrder* order, Window window) {
-    const int position = order->count++;
-    if (order->seeking) {
-        if (!IsAt(order->resume, order->toResume, window, position)) return true;
-        order->seeking = false;
-        if (!order->moved) {
-            order->began = order->seam->now();
-            order->sought = order->began - order->entered;
-        }
-    }
-    if (order->wrapped && IsAt(order->start, order->toStart, window, position)) {
-        EndPass(order);
-        return false;
-    }
-    // At least one window a tick, however slow the enumeration alone: the pass always moves on.
-    if (order->moved && (!HasTimeLeft(order->account) || IsSliceSpent(*order))) {
-        order->resume = Mark(window, order->top, order->topCount - 1, position);
-        order->cut = HasTimeLeft(order->account);
-        order->stopped = true;
-        return false;
-    }
-    order->moved = true;
-    if (order->seam->examine(window)) return true;
-    // What else the window holds is most likely its program's too: the pass takes it up from
-    // here, as it does every window it leaves out, and a hung program costs a moment, not one
-    // for each of its buttons.
-    if (order->passedOver.window == 0)
-        order->passedOver = Mark(window, order->top, order->topCount - 1, position);
-    return false;
+bool IsSliceSpent(const SweepOrder& order) {
+    // Waits are booked in whole milliseconds, rounded down, so the slice errs short.
+    const unsigned elapsed = order.seam->now() - order.began - order.exempt;
+    const unsigned waited = (order.account.waitedMs - order.waitedBefore) * order.unitsPerMs;
+    return elapsed - waited >= SweepSliceMs * order.unitsPerMs;
 }
 
 bool RunSweep(SweepOrder* order, const SweepSeam& seam, bool newTick) {
@@ -126,22 +137,12 @@ bool RunSweep(SweepOrder* order, const SweepSeam& seam, bool newTick) {
         order->slices = 0;
     }
     order->waitedBefore = order->account.waitedMs;
-    order->stopped = order->moved = order->cut = false;
-    order->entered = seam.now();
-    order->sought = 0;
-    // From where the last tick stopped to the last window; then, unless the pass began at the
-    // first window, from the first one up to where the pass began.
-    Enumerate(order);
-    if (!order->stopped) {
-        if (order->wrapped || order->start.window == 0) {
-            EndPass(order);
-        } else {
-            order->wrapped = true;
-            order->resume = Mark(0, 0, 0, 0);
-            Enumerate(order);
-            if (!order->stopped) EndPass(order);
-        }
-    }
+    order->moved = order->cut = false;
+    order->exempt = 0;
+    order->began = seam.now();
+    if (newTick) seam.first();
+    if (!order->listed) BeginPass(order);
+    Work(order);
     order->running = false;
     return order->cut && ++order->slices < kSlicesPerTick;
 }

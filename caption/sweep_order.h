@@ -1,6 +1,6 @@
 // The sweep's order: where a tick's sweep begins and ends, which windows a pass leaves out, and
-// when its time is up. No platform code: the enumeration, the clock and the step for a window
-// come through a seam, so the unit tests run it over a fake window list.
+// when its time is up. No platform code: the listing of windows, the clock and the step for a
+// window come through a seam, so the unit tests run it over a fake window list.
 #pragma once
 
 #include "caption/wait_account.h"
@@ -21,66 +21,64 @@ enum {
     // slice, then another once the window events queued meanwhile have been served.
     kSweepSliceMs = 5,
     kSlicesPerTick = 2,
+    // A pass lists the top-level windows once, and the descendants of each once, into these.
+    // A desktop or a window with more is listed again past the first ones when the pass gets
+    // there.
+    kTopCapacity = 2048,
+    kDescendantCapacity = 4096,
 };
 
 struct SweepOrder;
 
 // What the sweep asks of the platform.
 struct SweepSeam {
-    // Hands every top-level window to VisitTopLevel and, where that says so, each of its
-    // descendants to VisitWindow, in the platform's order; stops once `stopped` is set.
-    void (*enumerate)(SweepOrder* order);
-    // Whether the window still stands under that top-level window (a top-level window under
-    // itself): a handle alone may have been given to a new window since.
-    bool (*isThere)(Window window, Window top);
+    // Lists the descendants of `parent` (the top-level windows when it is null) in the
+    // platform's order, from the one after the first `skip` on, into `out`: at most `capacity`,
+    // and returns how many.
+    int (*list)(Window parent, int skip, Window* out, int capacity);
     // Examines a descendant; false when it is a button left out because its program kept the
-    // sweep waiting long enough. The rest of its top-level window is then left out with it.
+    // sweep waiting long enough. The rest of its top-level window is then left out with it. A
+    // window gone since it was listed is examined like any other and found to be no button.
     bool (*examine)(Window window);
     // A clock of unitsPerMs units a millisecond; differences of a few minutes fit in a word.
     unsigned (*now)();
+    // At the start of a tick: work that waits for the sweep's time, done while IsSliceSpent
+    // says there is some.
+    void (*first)();
 };
 
-// A window in the order: its handle and its top-level window's, and where both were when it
-// was marked, for when they are gone. A null window marks the first one.
-struct SweepMark {
-    Window window;
-    Window top;
-    int topPosition;  // top-level windows before its own
-    int position;     // descendants of its own top-level window before it
-};
-
-// Finding a mark in one enumeration.
-struct SweepSeek {
-    bool topThere;
-    bool windowThere;
-    bool inTop;  // among the descendants of the mark's top-level window
-    bool past;   // past that window, or where it stood
+// Where a pass stands in one of its two lists.
+struct SweepList {
+    int count;    // listed
+    int next;     // the next to visit
+    int skipped;  // listed before these, by earlier listings of the same parent in this pass
 };
 
 struct SweepOrder {
-    WaitAccount account;   // the tick's waiting
-    SweepMark start;       // where the pass began: it ends when it comes round to it again
-    SweepMark resume;      // where the next tick's sweep goes on
-    SweepMark passedOver;  // the first window the pass left out; none while its window is null
-    bool wrapped;          // the pass is past the last window, from the first towards its start
+    SweepList topList;
+    SweepList windowList;
+    bool listed;   // the pass has listed its top-level windows
+    bool wrapped;  // past the last top-level window, from the first towards the start
+    // Where the pass began: at the first window left out by the one before it (its top-level
+    // window's place in the list, and the window), or at the first window of all.
+    int startTop;
+    Window startWindow;
+    // The first window this pass left out, with its top-level window; none while null.
+    Window passedTop;
+    Window passedWindow;
     bool running;
-    // One tick's sweep.
+    // One slice.
     const SweepSeam* seam;
     unsigned unitsPerMs;
-    unsigned entered;       // when the slice began to find its place
-    unsigned sought;        // what finding it took
-    unsigned began;         // when it found it
+    unsigned began;         // when the slice began
+    unsigned exempt;        // spent listing before it examined a window: finding its place
     unsigned waitedBefore;  // by the tick's earlier slices
-    SweepSeek toResume;
-    SweepSeek toStart;
-    Window top;
-    int topCount;
-    int count;
-    bool seeking;  // still before the resume mark
-    bool moved;    // a window was examined
-    bool stopped;
-    bool cut;    // stopped by the slice, with time left to wait
-    int slices;  // this tick's
+    bool moved;             // a window was examined
+    bool cut;               // stopped by the slice, with time left to wait
+    int slices;             // this tick's
+    WaitAccount account;    // the tick's waiting
+    Window tops[kTopCapacity];
+    Window windows[kDescendantCapacity];  // of the top-level window being gone through
 };
 
 // The longest a tick's sweep works on its own; the benchmark raises it to time whole passes.
@@ -92,9 +90,8 @@ extern unsigned SweepSliceMs;
 // called inside a sweep.
 bool RunSweep(SweepOrder* order, const SweepSeam& seam, bool newTick);
 
-// The enumeration's steps: for a top-level window, whether to go through its descendants; for
-// a descendant, whether the enumeration goes on.
-bool VisitTopLevel(SweepOrder* order, Window top);
-bool VisitWindow(SweepOrder* order, Window window);
+// Whether the slice under way has had its time: its own work, less what it waited on other
+// programs and what it spent finding its place.
+bool IsSliceSpent(const SweepOrder& order);
 
 }  // namespace caption

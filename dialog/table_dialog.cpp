@@ -54,7 +54,9 @@ void OnInitDialog(HWND dialog) {
     SetClassLongPtrW(GetDlgItem(dialog, ID_SITE), GCLP_HCURSOR,
                      reinterpret_cast<LONG_PTR>(shell::LinkCursor));
     FillTableDialog(dialog);
-    // After the fill: the grid shows the texts in memory, the boxes the reloaded options.
+    // After the fill: the grid shows the texts in memory, the boxes the reloaded options. A
+    // phrase the reload changes reaches the buttons showing the old one as OK's edits do.
+    caption::OpenPutAccount();
     settings::LoadSettings();
     const bool set = settings::IsAutostartSet();
     CheckIf(dialog, IDC_AUTOSTART, set);

@@ -7,6 +7,7 @@
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
+#include "caption/remembered.h"
 #include "settings/installed_copy.h"
 #include "settings/stored_value.h"
 
@@ -126,8 +127,8 @@ void LoadText(HKEY key, int row) {
     const int count = ReadValue(key, caption::EnglishCaption(row), kTextReadLimit);
     if (count == kDoesNotFit)
         WriteText(key, row);
-    else
-        caption::SetReplacementText(row, ReadBytes, count);
+    else  // buttons relabelled with the phrase a reload replaces get the new one
+        caption::ChangePhrase(row, ReadBytes, count);
 }
 
 void LoadOptions(HKEY key) {

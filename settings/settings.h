@@ -12,7 +12,8 @@ enum { kOptionCount = 7 };
 extern char Options[];
 
 // Fills the replacement texts and Options from the registry; whatever is missing or does not
-// fit is written back from memory, so the key holds all thirteen values afterwards.
+// fit is written back from memory, so the key holds all thirteen values afterwards. A text
+// that changes is passed on to the buttons relabelled with the old one (caption::ChangePhrase).
 void LoadSettings();
 // Writes all twelve replacement texts and Options.
 void SaveSettings();

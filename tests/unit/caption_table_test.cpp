@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -128,6 +130,16 @@ const LookupCase kLookupCases[] = {
     {"Пофиг", kNoRow},
     {"В натуре", kNoRow},
 };
+
+// By the captions' comparison, whole names only; the names toolkits give the button are each
+// tried on real windows under Wine. Windows Forms' buttons are not among them.
+TEST(IsButtonClass, KnowsTheButtonByItsWholeNamesAndNothingElse) {
+    for (const char* name : {"Button", "B&utton", "ThunderOptionButton", "TRadioButton"})
+        EXPECT_TRUE(caption::IsButtonClass(name)) << name;
+    for (const char* name : {"button", "WindowsForms10.BUTTON.app.0.1", "Buttons", "ThunderRT6",
+                             "ThunderRT4CommandButton", "", "Button&"})
+        EXPECT_FALSE(caption::IsButtonClass(name)) << name;
+}
 
 TEST(FindCaptionRow, FindsEachCaptionInEitherColumn) {
     for (const LookupCase& c : kLookupCases) EXPECT_EQ(c.row, FindCaptionRow(c.text)) << c.text;
@@ -258,6 +270,9 @@ TEST_F(Account, OnceItsLimitIsSpentNobodyWaitsUntilItIsOpenedAgain) {
 std::map<caption::WindowKey, std::string> Shown;
 std::vector<std::pair<caption::WindowKey, std::string>> Puts;
 int Reads;
+// Windows whose program passes every put over, and windows that would show any letter past
+// ASCII garbled (made by the single-byte calls, on a Western Windows).
+std::set<caption::WindowKey> Refusing, Western;
 
 caption::WindowKey Key(int n) {
     return reinterpret_cast<caption::WindowKey>(static_cast<std::uintptr_t>(n));
@@ -275,6 +290,8 @@ protected:
         std::memset(&caption::Remembered, 0, sizeof caption::Remembered);
         Shown.clear();
         Puts.clear();
+        Refusing.clear();
+        Western.clear();
         Reads = 0;
         Replacement::SetUp();
     }
@@ -290,10 +307,15 @@ const char* caption::ShownText(WindowKey window) {
     return found == Shown.end() ? nullptr : found->second.c_str();
 }
 
-bool caption::PutText(WindowKey window, const char* text) {
+caption::PutResult caption::PutText(WindowKey window, const char* text) {
+    if (Puts.size() == 12) return kPutNoTime;
+    const auto past = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    if (Western.count(window) && std::any_of(text, text + std::strlen(text), past))
+        return kPutUnfit;
+    if (Refusing.count(window)) return kPutPassedOver;
     Puts.emplace_back(window, text);
     Shown[window] = text;
-    return Puts.size() < 12;  // then out of time
+    return kPutTaken;
 }
 
 namespace {
@@ -352,6 +374,48 @@ TEST_F(Memory, AFullTableTakesAGoneWindowsPlaceWithinAFewLooksOrRemembersNothing
     caption::RestoreRemembered();  // and time runs out after twelve
     ASSERT_EQ(12u, Puts.size());
     EXPECT_EQ(Put(Key(100001), "Нет"), Puts[caption::kGoneChecks + 2]);
+}
+
+// A put its program refuses leaves the button showing what it was given before, which the end
+// still puts its caption back over; later ticks offer it the phrase again, until it shows it
+// (a text can arrive late), is gone, or shows its owner's text.
+TEST_F(Memory, AButtonAPhraseChangeCannotReachIsRetriedAndStillGetsItsCaptionBack) {
+    for (int n = 1; n <= 5; ++n) Relabel(n, n == 1 ? "&Abort" : "Abort", kRow);
+    Refusing = {Key(1), Key(2), Key(3), Key(4)};
+    caption::ChangePhrase(kRow, "Стой", 20);
+    EXPECT_EQ((std::vector<Put>{{Key(5), "Стой"}}), Puts);
+    Refusing.erase(Key(2));
+    Shown[Key(3)] = "Стой";
+    Shown.erase(Key(4));
+    Shown[Key(5)] = "своё";
+    caption::RetryPhrases([] { return false; });  // no time: nothing is even read
+    Reads = 0;
+    caption::RetryPhrases([] { return true; });
+    EXPECT_EQ((std::vector<Put>{{Key(5), "Стой"}, {Key(2), "Стой"}}), Puts);
+    EXPECT_EQ(4, Reads);  // each marked one once
+    Reads = 0;
+    caption::RetryPhrases([] { return true; });
+    EXPECT_EQ(1, Reads);  // only the refusing one is left marked
+    Refusing.clear();
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(5), "Стой"},
+                                {Key(2), "Стой"},
+                                {Key(1), "&Abort"},
+                                {Key(2), "Abort"},
+                                {Key(3), "Abort"}}),
+              Puts);
+}
+
+// A window that would show the new phrase garbled gets its caption back instead, as the sweep
+// leaves the caption of such a button, and it is no longer the program's to put back.
+TEST_F(Memory, APhraseAWindowWouldShowGarbledGivesItsButtonItsCaptionBack) {
+    caption::SetReplacementText(kRow, "Halt", 20);
+    Relabel(1, "Abort", kRow);
+    Relabel(2, "Abort", kRow);
+    Western = {Key(1)};
+    caption::ChangePhrase(kRow, "Стой", 20);
+    caption::RestoreRemembered();
+    EXPECT_EQ((std::vector<Put>{{Key(1), "Abort"}, {Key(2), "Стой"}, {Key(2), "Abort"}}), Puts);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// The Windows-1251 <-> UTF-16 conversion.
+// The Windows-1251 <-> UTF-16 conversion, and which texts reach a window through the
+// machine's code page.
 #include "caption/codepage.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "caption/caption_table.h"
 
 using codepage::WideChar;
 
@@ -67,6 +70,41 @@ TEST(Codepage, CountedConversionKeepsEmbeddedNuls) {
     char back[3];
     codepage::NarrowUnits(units, 3, back);
     EXPECT_EQ(0, std::memcmp(bytes, back, 3));
+}
+
+// Standing in for the platform's conversion without best fit: Western Europe's code page holds
+// Latin letters only, and the others know none. The platform refuses the conversion's flags
+// for UTF-8, so that code page must never be asked; nor need 1251 be.
+bool Exact(unsigned codePage, const WideChar* text) {
+    for (; *text != 0; ++text)
+        if (codePage != 1252 || (*text >= 0x80 && *text < 0xA0) || *text > 0xFF) return false;
+    return true;
+}
+
+struct FitCase {
+    unsigned codePage;
+    const char* phrase;
+    bool reaches;
+};
+
+const FitCase kFitCases[] = {
+    {1251, "&Okay!!!", true}, {1252, "&Okay!!!", true},    {1251, "№ \x98 ё", true},
+    {65001, "Пофиг", true},   {1252, "Забей!!! ©", false},
+};
+
+TEST(Codepage, APhraseReachesAnAnsiWindowWhereTheMachinesCodePageHoldsItsLetters) {
+    WideChar wide[32];
+    for (const FitCase& c : kFitCases) {
+        codepage::ToWide(c.phrase, wide, 32);
+        EXPECT_EQ(c.reaches, codepage::ReachesAnsiWindow(c.codePage, wide, Exact))
+            << c.codePage << " " << c.phrase;
+    }
+    // Every default phrase reaches such a window on a Cyrillic Windows, and none on a Western.
+    for (int row = 0; row < caption::kRowCount; ++row) {
+        codepage::ToWide(caption::ReplacementText(row), wide, 32);
+        EXPECT_TRUE(codepage::ReachesAnsiWindow(1251, wide, Exact)) << row;
+        EXPECT_FALSE(codepage::ReachesAnsiWindow(1252, wide, Exact)) << row;
+    }
 }
 
 }  // namespace

@@ -25,10 +25,13 @@ struct FakeWindow {
 std::vector<FakeWindow> Desktop;  // every descendant, in the platform's order
 std::vector<int> Examined;        // in the order examined, this tick
 unsigned Clock;
-unsigned ListUnits;  // what the platform takes to list one descendant
+unsigned ListUnits;  // what the platform takes to list one window
 unsigned Waited;     // this tick
-int Listed;          // descendants handed to the sweep, this tick
+int Listed;          // descendants listed, in all
+int Gone;            // windows examined after they were gone, in all
 int Slices;          // slices that asked for another, in all
+int Retries;         // windows retried at the start of a tick, in all
+int Waiting;         // the windows a tick's retries would offer a text; each takes an examination
 SweepOrder Order;
 void (*DuringExamine)(int id);
 
@@ -41,34 +44,35 @@ const FakeWindow* Find(int id) {
     return nullptr;
 }
 
-// As the platform does: the lists are taken first, and a window gone meanwhile is left out.
-// Each top-level window's descendants stand together in the list.
-void Enumerate(SweepOrder* order) {
-    const std::vector<FakeWindow> list = Desktop;
-    for (size_t i = 0; i < list.size() && !order->stopped;) {
-        const int top = list[i].top;
-        const bool descend = caption::VisitTopLevel(order, Handle(top));
-        bool goOn = descend;
-        for (; i < list.size() && list[i].top == top; ++i)
-            if (goOn && Find(list[i].id)) {
-                ++Listed;
-                Clock += ListUnits;
-                goOn = caption::VisitWindow(order, Handle(list[i].id));
-            }
+// As the platform lists them, from the one after the first `skip`: the top-level windows in
+// order, or a top-level window's descendants as they are now.
+int List(Window parent, int skip, Window* out, int capacity) {
+    std::vector<int> ids;
+    for (const FakeWindow& w : Desktop) {
+        const int id = parent == nullptr ? w.top : w.id;
+        if ((parent == nullptr || Handle(w.top) == parent) &&
+            std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
     }
-}
-
-bool IsThere(Window window, Window top) {
-    for (const FakeWindow& w : Desktop)
-        if (Handle(w.top) == top && (window == top || Handle(w.id) == window)) return true;
-    return false;
+    int count = 0;
+    for (size_t i = skip; i < ids.size() && count < capacity; ++i) {
+        out[count++] = Handle(ids[i]);
+        Clock += ListUnits;
+        if (parent != nullptr) ++Listed;
+    }
+    return count;
 }
 
 // A relabel as the real one books it: passed over once its program has used up its share.
 bool Examine(Window window) {
-    const FakeWindow& w = *Find(Id(window));
-    Examined.push_back(w.id);
+    const FakeWindow* found = Find(Id(window));
     Clock += kExamineUnits;
+    if (found == nullptr) {
+        ++Gone;
+        return true;
+    }
+    const FakeWindow& w = *found;
+    Examined.push_back(w.id);
     if (DuringExamine) DuringExamine(w.id);
     if (!w.refuses) return true;
     if (!caption::MayWaitOn(Order.account, w.program)) return false;
@@ -80,7 +84,13 @@ bool Examine(Window window) {
 
 unsigned Now() { return Clock; }
 
-const caption::SweepSeam kFake = {Enumerate, IsThere, Examine, Now};
+// Retries take the slice's time like examinations, as many as it has.
+void Retry() {
+    for (; Waiting > 0 && !caption::IsSliceSpent(Order); --Waiting, ++Retries)
+        Clock += kExamineUnits;
+}
+
+const caption::SweepSeam kFake = {List, Examine, Now, Retry};
 
 class SweepOrderTest : public ::testing::Test {
 protected:
@@ -89,7 +99,7 @@ protected:
         Order = SweepOrder();
         Order.unitsPerMs = kUnitsPerMs;
         Clock = ListUnits = 0;
-        Slices = 0;
+        Slices = Listed = Gone = Retries = Waiting = 0;
         DuringExamine = nullptr;
         caption::SweepSliceMs = caption::kSweepSliceMs;
     }
@@ -100,7 +110,7 @@ protected:
     // As the program's ticks run it: a slice, and more while the sweep asks for them.
     static void Tick() {
         Examined.clear();
-        Waited = Listed = 0;
+        Waited = 0;
         for (bool newTick = true; caption::RunSweep(&Order, kFake, newTick); newTick = false)
             ++Slices;
     }
@@ -137,28 +147,27 @@ TEST_F(SweepOrderTest, ACrowdedDesktopIsSweptInSlicesThatGoOnWhereTheLastStopped
     EXPECT_EQ(all, seen);
     // Each full tick's slices but the last ask for another; the pass ended in the third's first.
     EXPECT_EQ(2 * (caption::kSlicesPerTick - 1), Slices);
-    // The top-level windows before the one where a tick stopped are passed whole: listing
-    // descendants costs as much as examining them.
-    EXPECT_LT(Listed, static_cast<int>(Examined.size()) + 10);
+    // Listing a window costs a call to the window server: the pass lists each window once, and
+    // every slice takes up the list where the last one stopped.
+    EXPECT_EQ(static_cast<int>(all.size()), Listed);
     Tick();
     EXPECT_EQ(all.front(), Examined.front());
 }
 
-// Finding its place in a window of many descendants costs a slice a listing for each one
-// before it: the slice then goes on as far, so each slice goes further than the last, and the
-// window takes a score of slices rather than one for every few of its windows.
-TEST_F(SweepOrderTest, AWindowOfManyButtonsIsGoneThroughInAScoreOfSlices) {
+// Listing a window of many descendants takes a while, and it is done once: the slice that
+// lists it still works its whole length, and the ones after it go on from where it stopped.
+TEST_F(SweepOrderTest, AWindowOfManyButtonsIsGoneThroughAtTheSlicesFullPace) {
     ListUnits = kExamineUnits / 2;
     const int kButtons = 20 * kPerTick;
     for (int i = 0; i < kButtons; ++i) Add(100);
-    int examined = 0, slices = 0;
-    for (; examined < kButtons && slices < 100; ++slices) {
-        Examined.clear();
-        caption::RunSweep(&Order, kFake, true);
+    int examined = 0, ticks = 0;
+    for (; examined < kButtons && ticks < 100; ++ticks) {
+        Tick();
         examined += static_cast<int>(Examined.size());
     }
     EXPECT_EQ(kButtons, examined);
-    EXPECT_LE(slices, 20);
+    EXPECT_EQ(kButtons, Listed);
+    EXPECT_LE(ticks, 20);
 }
 
 TEST_F(SweepOrderTest, WaitsOnOtherProgramsDoNotCountAgainstTheSlice) {
@@ -198,14 +207,35 @@ TEST_F(SweepOrderTest, AButtonIsReachedOnEveryPassHoweverWindowsAreCreatedAheadO
     EXPECT_LE(longestGap, 6);
 }
 
-TEST_F(SweepOrderTest, AMarkWhoseWindowIsGoneFallsBackToItsPosition) {
-    for (int i = 0; i < 3 * kPerTick / 2; ++i) Add(100);
+// The list is taken once a pass: windows gone since are found gone when their turn comes (here
+// the one where the last tick stopped, and the rest of its top-level window), and windows made
+// since wait for the next pass, as the window events relabel them meanwhile.
+TEST_F(SweepOrderTest, WindowsGoneOrMadeSinceTheListingCostTheirTurnAndTheNextPassHasThem) {
+    for (int i = 0; i < 3 * kPerTick / 2; ++i) Add(100 + i / 30);
     Tick();
-    const int resume = Order.resume.position;
-    ASSERT_EQ(kPerTick, resume);
-    Desktop.erase(Desktop.begin() + resume);  // the window where the sweep stopped
+    ASSERT_EQ(static_cast<size_t>(kPerTick), Examined.size());  // ten of the fourth window's 30
+    const int top = Desktop[kPerTick].top;
+    Desktop.erase(std::remove_if(Desktop.begin(), Desktop.end(),
+                                 [&](const FakeWindow& w) { return w.top == top; }),
+                  Desktop.end());
+    const int late = Add(100);
     Tick();
-    EXPECT_EQ(Desktop[resume].id, Examined.front());
+    EXPECT_EQ(20, Gone);
+    ASSERT_FALSE(Examined.empty());
+    EXPECT_EQ(Desktop[90].id, Examined.front());
+    EXPECT_EQ(Examined.end(), std::find(Examined.begin(), Examined.end(), late));
+    Tick();
+    EXPECT_NE(Examined.end(), std::find(Examined.begin(), Examined.end(), late));
+}
+
+// What waits for the sweep's time at the start of a tick takes it from the tick's first slice.
+TEST_F(SweepOrderTest, RetriesAtTheStartOfATickTakeTheirTimeFromItsSlice) {
+    for (int i = 0; i < kPerTick; ++i) Add(100 + i / 10);
+    Waiting = 1000;
+    Tick();
+    EXPECT_EQ(kPerTick / 2, Retries);
+    // The one window a slice always examines, and the second slice's.
+    EXPECT_EQ(static_cast<size_t>(1 + kPerTick / 2), Examined.size());
 }
 
 // Silent programs, each with a button that keeps every relabel waiting its whole timeout.

@@ -6,6 +6,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -99,6 +100,10 @@ TEST_F(Dialog, OpeningItShowsTheTextsInMemoryButTheOptionsReloadedFromTheRegistr
     Start(L"yyyyyyy");
     // The icon comes after the hotkeys: once it is there, so are they.
     ASSERT_TRUE(WaitUntil([] { return ShellHasOurIcon(); }));
+    HANDLE before = support::StartProgram(L"wine_helper.exe", L"buttons \"Before the reload\" No");
+    HWND earlier = support::WaitForWindow(L"Before the reload");
+    ASSERT_NE(nullptr, earlier);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(earlier, 1)) == L"&Нафиг"; }));
     // Written while the program runs: the grid was filled before the reload, the boxes after.
     StoreUnits(HKEY_CURRENT_USER, kProductKey, L"No", L"Новое", false);
     StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Options", L"nnyyyyy", true);
@@ -107,12 +112,15 @@ TEST_F(Dialog, OpeningItShowsTheTextsInMemoryButTheOptionsReloadedFromTheRegistr
     EXPECT_EQ(L"&Нафиг", Item(dialog, IDC_REPLACEMENT));
     EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_LOGO));
     EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_TRAY));
-    // The reload reached the memory: a new button gets the new text.
+    // The reload reached the memory: a new button gets the new text, and so does one that
+    // showed the old.
     HANDLE helper = support::StartProgram(L"wine_helper.exe", L"buttons \"After the reload\" No");
     HWND host = support::WaitForWindow(L"After the reload");
     ASSERT_NE(nullptr, host);
     EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(host, 1)) == L"Новое"; }));
+    EXPECT_EQ(L"Новое", WindowText(GetDlgItem(earlier, 1)));
     support::EndProcess(helper);
+    support::EndProcess(before);
 }
 
 TEST_F(Dialog, MenuPropertiesOpensIt) {
@@ -174,6 +182,45 @@ TEST_F(Dialog, OkStoresTheGridCutToNineteenCharactersAndNewButtonsGetTheTexts) {
     EXPECT_EQ(L"абвгдеёжзийклмнопрс", WindowText(ok));
     EXPECT_EQ(L"", WindowText(abort));
     support::EndProcess(helper);
+}
+
+// OK gives an edited phrase to the buttons relabelled with the old one, and a program too busy
+// to take it then is offered it again until it does: once it answers, within a second. At the
+// end its buttons get their captions back.
+TEST_F(Dialog, AProgramBusyWhileOkPassesOnAPhraseGetsItOnceItAnswersAndItsCaptionsAtTheEnd) {
+    Start(L"nyyyyyy");
+    const std::vector<std::wstring> captions = {L"OK", L"&OK", L"O&K", L"OK"};
+    HANDLE helper =
+        support::StartProgram(L"wine_helper.exe", L"buttons \"Busy at OK\" OK &OK O&K OK");
+    HWND host = support::WaitForWindow(L"Busy at OK");
+    ASSERT_NE(nullptr, host);
+    const auto all = [&](const wchar_t* text) {
+        for (int id = 1; id <= 4; ++id)
+            if (WindowText(GetDlgItem(host, id)) != text) return false;
+        return true;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return all(L"В натуре"); }));
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    SetItem(dialog, IDC_REPLACEMENT + 3, L"Ладно");
+    PostMessageW(host, WM_APP, 1500, 0);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(host) == L"busy"; }));
+    Click(dialog, IDC_TABLE_OK);
+    ASSERT_TRUE(ClosesSoon(dialog));
+    ASSERT_NE(L"Ладно", WindowText(GetDlgItem(host, 2))) << "it took the text while busy";
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(host) == L"answering"; }));
+    const double awake = support::NowMs();
+    EXPECT_TRUE(WaitUntil([&] { return all(L"Ладно"); }));
+    const double reached = support::NowMs() - awake;
+    EXPECT_LT(reached, 1000.0);
+    Stop();
+    for (int id = 1; id <= 4; ++id)
+        EXPECT_EQ(captions[id - 1], WindowText(GetDlgItem(host, id))) << id;
+    support::EndProcess(helper);
+    printf(
+        "a program busy while OK passed on a phrase: all its buttons had it %.0f ms after it "
+        "answered again\n",
+        reached);
 }
 
 TEST_F(Dialog, TheBoxesApplyTheTrayIconAndTheAutostartEntryAtOnceAndStoreTheLogoChoice) {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "caption/restore.h"
 #include "caption/sweep_order.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,17 @@ void RegisterTestClass(const wchar_t* name) {
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.lpszClassName = name;
     RegisterClassW(&windowClass);
+}
+
+// A copy of the platform's button under another name, made as Delphi's VCL and Visual Basic
+// make theirs.
+void RegisterButtonCopy(const wchar_t* name) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    GetClassInfoExW(NULL, L"Button", &windowClass);
+    windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
 }
 
 class Sweep : public ::testing::Test {
@@ -105,6 +118,88 @@ TEST_F(Sweep, RelabelsEveryStandardButtonOfItsOwnWindows) {
     caption::SweepWindows();
     for (size_t i = 0; i < children.size(); ++i)
         EXPECT_EQ(kOneSweep[i].after, WindowText(children[i])) << i;
+}
+
+// Delphi and C++Builder (VCL), Visual Basic 6 and 5 programs and Basic's design environment.
+const wchar_t* const kToolkitButtons[] = {
+    L"TButton",
+    L"TBitBtn",
+    L"TCheckBox",
+    L"TRadioButton",
+    L"ThunderRT6CommandButton",
+    L"ThunderRT6CheckBox",
+    L"ThunderRT6OptionButton",
+    L"ThunderRT5CommandButton",
+    L"ThunderRT5CheckBox",
+    L"ThunderRT5OptionButton",
+    L"ThunderCommandButton",
+    L"ThunderCheckBox",
+    L"ThunderOptionButton",
+};
+
+TEST_F(Sweep, RelabelsAndRestoresTheButtonsToolkitsNameTheirOwnButNotWindowsFormsOnes) {
+    std::vector<HWND> buttons;
+    for (const wchar_t* name : kToolkitButtons) {
+        RegisterButtonCopy(name);
+        buttons.push_back(Child(name, L"&Cancel"));
+    }
+    RegisterButtonCopy(L"WindowsForms10.BUTTON.app.0.1");
+    HWND forms = Child(L"WindowsForms10.BUTTON.app.0.1", L"Cancel");
+    caption::SweepWindows();
+    for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(L"Н&ефиг", WindowText(buttons[i])) << i;
+    EXPECT_EQ(L"Cancel", WindowText(forms));
+    caption::RestoreCaptions();
+    for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(L"&Cancel", WindowText(buttons[i])) << i;
+}
+
+// A window made by the single-byte calls takes its new text through the machine's code page,
+// and on a Western Windows a Russian phrase would arrive as question marks: "OK" is better
+// left. Wine keeps such a window's text wide all the same, but reports the window as what it
+// is, and that decides.
+TEST_F(Sweep, AnAnsiButtonIsRelabelledOnlyWhereTheMachinesCodePageHoldsThePhrase) {
+    HWND ansi = CreateWindowExA(0, "Button", "OK", WS_CHILD | WS_VISIBLE, 5, 300, 130, 25, host_,
+                                NULL, GetModuleHandleW(NULL), NULL);
+    HWND wide = Child(L"Button", L"OK");
+    ASSERT_FALSE(IsWindowUnicode(ansi));
+    ASSERT_TRUE(IsWindowUnicode(wide));
+    caption::SweepWindows();
+    EXPECT_EQ(L"В натуре", WindowText(wide));
+    EXPECT_EQ(GetACP() == 1251 ? L"В натуре" : L"OK", WindowText(ansi)) << GetACP();
+}
+
+// At the real slice's length a pass over two thousand buttons takes several slices. The
+// window where the first slice stopped is destroyed with its top-level window before the next
+// one: the pass goes on past them, and every other button is relabelled.
+TEST_F(Sweep, AtTheRealSliceAPassGoesOnWhenTheWindowWhereItStoppedIsDestroyed) {
+    caption::SweepSliceMs = caption::kSweepSliceMs;
+    std::vector<HWND> tops;
+    for (int t = 0; t < 20; ++t) {
+        tops.push_back(CreateTopLevel(L"Slices", WS_POPUP));
+        for (int i = 0; i < 100; ++i)
+            CreateWindowExW(0, L"Button", L"OK", WS_CHILD, 0, 0, 9, 9, tops.back(), NULL, NULL,
+                            NULL);
+    }
+    caption::SweepWindows();
+    // The sweep goes in the platform's order: the first of them still showing its caption is
+    // where it stopped.
+    HWND stoppedAt = NULL;
+    for (HWND top = GetTopWindow(NULL); top != NULL && stoppedAt == NULL;
+         top = GetWindow(top, GW_HWNDNEXT))
+        if (std::find(tops.begin(), tops.end(), top) != tops.end())
+            stoppedAt = FindWindowExW(top, NULL, L"Button", L"OK");
+    ASSERT_NE(nullptr, stoppedAt) << "one slice went through them all";
+    HWND gone = GetAncestor(stoppedAt, GA_ROOT);
+    DestroyWindow(gone);
+    tops.erase(std::find(tops.begin(), tops.end(), gone));
+    int ticks = 0;
+    const bool relabelled = support::WaitUntil([&] {
+        ++ticks;
+        caption::SweepWindows();
+        for (HWND top : tops)
+            if (FindWindowExW(top, NULL, L"Button", L"OK") != NULL) return false;
+        return true;
+    });
+    EXPECT_TRUE(relabelled) << ticks << " ticks";
 }
 
 TEST_F(Sweep, ReachesHiddenWindowsAndGrandchildrenButNeverTopLevelTitles) {

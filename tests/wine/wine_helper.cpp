@@ -1,6 +1,9 @@
 // A separate process with buttons for the tests to relabel.
 //   wine_helper msgbox TITLE              a Yes/No message box; exits with the answer
-//   wine_helper buttons TITLE TEXT...     a window with buttons 1, 2... with these texts
+//   wine_helper buttons TITLE TEXT...     a window with buttons 1, 2... with these texts; the
+//                                         message WM_APP with wParam MS makes it busy for MS
+//                                         milliseconds, titled "busy" meanwhile and "answering"
+//                                         after
 //   wine_helper hang TITLE TEXT MS [TEXT...]
 //                                         a window with buttons, then MS milliseconds
 //                                         without pumping messages, then normal again
@@ -33,9 +36,17 @@
 
 namespace {
 
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+    SetWindowTextW(window, L"busy");
+    Sleep(static_cast<DWORD>(wParam));
+    SetWindowTextW(window, L"answering");
+    return 0;
+}
+
 void RegisterHostClass() {
     WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpfnWndProc = HostProc;
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"WineHelperHost";
