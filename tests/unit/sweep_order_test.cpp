@@ -1,11 +1,15 @@
-// The sweep's order over a fake desktop whose windows come and go, on a fake clock.
+// The sweep's order over a fake desktop whose windows come and go, on a fake clock, and the
+// set of windows known to be no buttons that spares it their class names.
 #include "caption/sweep_order.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
 #include <vector>
+
+#include "caption/not_buttons.h"
 
 namespace {
 
@@ -266,6 +270,43 @@ TEST_F(SweepOrderTest, ASweepCalledInsideASweepDoesNothing) {
     EXPECT_EQ(4u, Examined.size());
     Tick();  // and the next tick sweeps as ever
     EXPECT_EQ(4u, Examined.size());
+}
+
+bool Known(int handle) { return caption::IsKnownNotButton(Handle(handle)); }
+
+// Against a model, over handles spaced as the platform spaces them and enough of them that runs
+// form and meet: every handle noted is found until it is forgotten, and no other is.
+TEST(NotButtons, FindsWhatWasNotedUntilItIsForgottenWhateverTheCollisions) {
+    caption::NotButtons = caption::NotButtonSet();
+    caption::UseNotButtons(true);
+    const int kHandles = caption::kNotButtonLimit - 1;
+    std::set<int> noted;
+    for (int i = 1; i <= kHandles; ++i) {
+        caption::NoteNotButton(Handle(4 * i));
+        noted.insert(4 * i);
+    }
+    unsigned seed = 1;
+    for (int round = 0; round < 2 * kHandles; ++round) {
+        seed = seed * 1103515245u + 12345u;
+        const int handle = 4 * (1 + static_cast<int>((seed >> 8) % kHandles));
+        caption::ForgetWindow(Handle(handle));
+        noted.erase(handle);
+    }
+    ASSERT_LT(noted.size(), static_cast<size_t>(kHandles / 2));
+    for (int i = 1; i <= kHandles + 100; ++i) ASSERT_EQ(noted.count(4 * i) == 1, Known(4 * i)) << i;
+    EXPECT_EQ(static_cast<int>(noted.size()), caption::NotButtons.count);
+}
+
+TEST(NotButtons, AFullSetIsEmptiedAndFilledAgain) {
+    caption::NotButtons = caption::NotButtonSet();
+    caption::UseNotButtons(true);
+    for (int i = 1; i <= caption::kNotButtonLimit; ++i) caption::NoteNotButton(Handle(2 * i));
+    EXPECT_EQ(caption::kNotButtonLimit, caption::NotButtons.count);
+    EXPECT_TRUE(Known(2));
+    caption::NoteNotButton(Handle(1));
+    EXPECT_EQ(1, caption::NotButtons.count);
+    EXPECT_TRUE(Known(1));
+    EXPECT_FALSE(Known(2));
 }
 
 }  // namespace
