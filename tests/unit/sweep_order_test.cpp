@@ -24,6 +24,7 @@ struct FakeWindow {
     int top;
     int program;   // 0: answers at once
     bool refuses;  // its program never takes a text: every relabel times out
+    bool button = true;
 };
 
 std::vector<FakeWindow> Desktop;  // every descendant, in the platform's order
@@ -32,7 +33,8 @@ unsigned Clock;
 unsigned ListUnits;  // what the platform takes to list one window
 unsigned Waited;     // this tick
 int Listed;          // descendants listed, in all
-int Gone;            // windows examined after they were gone, in all
+int Gone;            // windows whose class was asked after they were gone, in all
+int ClassReads;      // class names read of windows that were there, in all
 int Slices;          // slices that asked for another, in all
 int Retries;         // windows retried at the start of a tick, in all
 int Waiting;         // the windows a tick's retries would offer a text; each takes an examination
@@ -67,15 +69,26 @@ int List(Window parent, int skip, Window* out, int capacity) {
     return count;
 }
 
-// A relabel as the real one books it: passed over once its program has used up its share.
-bool Examine(Window window) {
+// A button's class name costs nothing here: its examination is what takes the time.
+const char* ClassName(Window window) {
     const FakeWindow* found = Find(Id(window));
+    if (found != nullptr && found->button) {
+        ++ClassReads;
+        return "Button";
+    }
     Clock += kExamineUnits;
     if (found == nullptr) {
         ++Gone;
-        return true;
+        return "";
     }
-    const FakeWindow& w = *found;
+    ++ClassReads;
+    return "Static";
+}
+
+// A relabel as the real one books it: passed over once its program has used up its share.
+bool Examine(Window window) {
+    const FakeWindow& w = *Find(Id(window));
+    Clock += kExamineUnits;
     Examined.push_back(w.id);
     if (DuringExamine) DuringExamine(w.id);
     if (!w.refuses) return true;
@@ -94,7 +107,7 @@ void Retry() {
         Clock += kExamineUnits;
 }
 
-const caption::SweepSeam kFake = {List, Examine, Now, Retry};
+const caption::SweepSeam kFake = {List, ClassName, Examine, Now, Retry};
 
 class SweepOrderTest : public ::testing::Test {
 protected:
@@ -103,12 +116,18 @@ protected:
         Order = SweepOrder();
         Order.unitsPerMs = kUnitsPerMs;
         Clock = ListUnits = 0;
-        Slices = Listed = Gone = Retries = Waiting = 0;
+        Slices = Listed = Gone = ClassReads = Retries = Waiting = 0;
+        caption::NotButtons = caption::NotButtonSet();
+        caption::UseNotButtons(true);
         DuringExamine = nullptr;
         caption::SweepSliceMs = caption::kSweepSliceMs;
     }
     static int Add(int top, int program = 0, bool refuses = false) {
         Desktop.push_back({NextId, top, program, refuses});
+        return NextId++;
+    }
+    static int AddNoButton(int top) {
+        Desktop.push_back({NextId, top, 0, false, false});
         return NextId++;
     }
     // As the program's ticks run it: a slice, and more while the sweep asks for them.
@@ -270,6 +289,40 @@ TEST_F(SweepOrderTest, ASweepCalledInsideASweepDoesNothing) {
     EXPECT_EQ(4u, Examined.size());
     Tick();  // and the next tick sweeps as ever
     EXPECT_EQ(4u, Examined.size());
+}
+
+// A window's class never changes while it lives: one that is no button's costs its class name
+// once, while buttons are examined on every pass. Where the platform would not report a handle
+// given to a new window, the sweep keeps nothing and reads every class name every time.
+TEST_F(SweepOrderTest, AWindowKnownToBeNoButtonCostsNoClassNameOnTheNextPass) {
+    const int first = Add(100);
+    AddNoButton(100);
+    AddNoButton(101);
+    const int second = Add(101);
+    Tick();
+    EXPECT_EQ(4, ClassReads);
+    Tick();
+    EXPECT_EQ(6, ClassReads);
+    EXPECT_EQ((std::vector<int>{first, second}), Examined);
+    caption::UseNotButtons(false);
+    Tick();
+    EXPECT_EQ(10, ClassReads);
+}
+
+// A handle the platform gives to a new window, a button this time: until its creation is
+// reported the sweep takes it for what the handle named before, and then reads it again.
+TEST_F(SweepOrderTest, AButtonUnderAHandleThatNamedAnotherWindowIsReadAgainOnceReported) {
+    const int reused = AddNoButton(100);
+    Add(100);
+    Tick();
+    std::find_if(Desktop.begin(), Desktop.end(), [&](const FakeWindow& w) {
+        return w.id == reused;
+    })->button = true;
+    Tick();
+    EXPECT_EQ(Examined.end(), std::find(Examined.begin(), Examined.end(), reused));
+    caption::ForgetWindow(Handle(reused));
+    Tick();
+    EXPECT_NE(Examined.end(), std::find(Examined.begin(), Examined.end(), reused));
 }
 
 bool Known(int handle) { return caption::IsKnownNotButton(Handle(handle)); }
