@@ -6,8 +6,9 @@
 ARCH is win32 (the shipped 32-bit program, in 32-bit Wine) or win64 (its x86-64 build, for
 machines that cannot run 32-bit code); figures of the two are not comparable with each other.
 Runs, in one Wine session of its own (BUILD_DIR/ARCH/bench-session, Cyrillic prefix):
-  1. the program's sweep against the floor of unavoidable platform calls, interleaved, on two
-     synthetic desktops built by another process (sweep_bench.exe, bench_helper.exe desktop);
+  1. the program's sweep against the floor of a sweep's platform calls and against the bare
+     enumeration of the windows, interleaved, on two synthetic desktops built by another
+     process (sweep_bench.exe, bench_helper.exe desktop);
   2. the real program's relabel latency, seen by a probe process (bench_helper.exe latency),
      with its window-event watch and, for comparison, in a build that has only its timer; and
      what a pass of its sweep costs as shipped, in slices, against the floor's calls made in one
@@ -165,11 +166,18 @@ def sweep_pairs(session, name, layout, tops, per_top, steady, relabel, cpus):
     pairs = {kind: [(float(r[1]), float(r[2])) for r in rows if r[0] == kind]
              for kind in ("steady", "relabel")}
     relabelled = [int(r[3]) for r in rows if r[0] == "relabel"]
+    # The bare enumeration, timed beside each steady pair: the floor of a sweep that knows which
+    # windows are no buttons.
+    enumeration = [(float(r[1]), float(r[3])) for r in rows if r[0] == "steady" and len(r) > 3]
+    steady = pair_summary(pairs["steady"])
+    if enumeration:
+        steady["enumeration_ms"] = stats.spread([e for _, e in enumeration])
+        steady["ratio_to_enumeration"] = stats.spread([s / e for s, e in enumeration])
     return {
         "windows": int(census[1]),
         "buttons": int(census[2]),
         "standard_captions": int(census[3]),
-        "steady": pair_summary(pairs["steady"]),
+        "steady": steady,
         "relabel": dict(pair_summary(pairs["relabel"]), relabelled=min(relabelled)),
     }
 

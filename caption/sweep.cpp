@@ -5,6 +5,7 @@
 
 #include "caption/caption_table.h"
 #include "caption/codepage.h"
+#include "caption/not_buttons.h"
 #include "caption/remembered.h"
 #include "caption/restore.h"
 #include "caption/sweep_order.h"
@@ -122,9 +123,9 @@ int List(Window parent, int skip, Window* out, int capacity) {
     return listing.seen > skip ? listing.seen - skip : 0;
 }
 
-bool ExamineWindow(Window window) {
-    return !IsButton(AsHandle(window), SweepTexts) || ExamineButton(AsHandle(window));
-}
+const char* ClassName(Window window) { return Read(GetClassNameW, AsHandle(window), SweepTexts); }
+
+bool ExamineListed(Window button) { return ExamineButton(AsHandle(button)); }
 
 bool HasSliceLeft() { return !IsSliceSpent(Sweeping); }
 
@@ -135,7 +136,7 @@ void RetryPhrasesInSlice() {
     RetryPhrases(HasSliceLeft);
 }
 
-const SweepSeam kPlatform = {List, ExamineWindow, Now, RetryPhrasesInSlice};
+const SweepSeam kPlatform = {List, ClassName, ExamineListed, Now, RetryPhrasesInSlice};
 
 }  // namespace
 
@@ -193,7 +194,8 @@ bool ExamineButton(HWND window) {
 void OpenReportAccount() { OpenAccount(&ReportAccount, kReportWaitMs, kReportShareMs); }
 
 bool ExamineReportedWindow(HWND window) {
-    if (!IsButton(window, EventTexts) || !IsBelowTopLevel(window)) return false;
+    if (IsKnownNotButton(window) || !IsButton(window, EventTexts) || !IsBelowTopLevel(window))
+        return false;
     const char* text = ReadText(window, EventTexts);
     // The program's own relabelling is reported as well; a text that is a replacement is
     // left to the sweep, so that no change of ours can set a text again at once.

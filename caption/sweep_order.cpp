@@ -1,6 +1,9 @@
 // The sweep's order. No platform code: this runs natively in the unit tests.
 #include "caption/sweep_order.h"
 
+#include "caption/caption_table.h"
+#include "caption/not_buttons.h"
+
 namespace caption {
 
 unsigned SweepSliceMs = kSweepSliceMs;
@@ -63,6 +66,16 @@ void Enter(SweepOrder* order) {
         order->startWindow = 0;  // gone: the window is gone through whole, once
 }
 
+// A descendant's step: its class name is read unless it is known to be no button's, and a
+// button is examined. False when the button is left out.
+bool Visit(const SweepSeam& seam, Window window) {
+    if (IsKnownNotButton(window)) return true;
+    const char* name = seam.className(window);
+    if (IsButtonClass(name)) return seam.examine(window);
+    if (*name != '\0') NoteNotButton(window);
+    return true;
+}
+
 // Goes on through the pass until it ends or the slice or the tick's waiting is spent.
 void Work(SweepOrder* order) {
     SweepList& tops = order->topList;
@@ -78,7 +91,7 @@ void Work(SweepOrder* order) {
             }
             order->moved = true;
             ++windows.next;
-            if (order->seam->examine(window)) continue;
+            if (Visit(*order->seam, window)) continue;
             // What else the window holds is most likely its program's too: the pass takes it up
             // from here, as it does every window it leaves out, and a hung program costs a
             // moment, not one for each of its buttons.

@@ -36,10 +36,12 @@ struct SweepSeam {
     // platform's order, from the one after the first `skip` on, into `out`: at most `capacity`,
     // and returns how many.
     int (*list)(Window parent, int skip, Window* out, int capacity);
-    // Examines a descendant; false when it is a button left out because its program kept the
-    // sweep waiting long enough. The rest of its top-level window is then left out with it. A
-    // window gone since it was listed is examined like any other and found to be no button.
-    bool (*examine)(Window window);
+    // A descendant's class name, 1251; empty once the window is gone, as one gone since it was
+    // listed is. Asked only of windows not known to be no buttons (not_buttons.h).
+    const char* (*className)(Window window);
+    // Examines a button; false when it is left out because its program kept the sweep waiting
+    // long enough. The rest of its top-level window is then left out with it.
+    bool (*examine)(Window button);
     // A clock of unitsPerMs units a millisecond; differences of a few minutes fit in a word.
     unsigned (*now)();
     // At the start of a tick: work that waits for the sweep's time, done while IsSliceSpent

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "caption/not_buttons.h"
 #include "caption/sweep.h"
 
 namespace caption {
@@ -16,6 +17,7 @@ namespace {
 // window that keeps putting its caption back gets it replaced again by the next sweep.
 enum { kRelabelsPerTick = 64 };
 
+// The first, creation, also keeps the set of windows known to be no buttons true.
 const DWORD kWatchedEvents[] = {EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE};
 const int kWatchedCount = sizeof kWatchedEvents / sizeof kWatchedEvents[0];
 
@@ -30,9 +32,11 @@ bool IsSpent(HWND window) {
     return false;
 }
 
-void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
                             DWORD) {
     if (window == NULL || object != OBJID_WINDOW || child != CHILDID_SELF) return;
+    // A handle is given again to a new window once its own is gone.
+    if (event == EVENT_OBJECT_CREATE) ForgetWindow(window);
     if (IsSpent(window)) return;
     if (ExamineReportedWindow(window)) Relabelled[RelabelledCount++] = window;
 }
@@ -44,9 +48,11 @@ void WatchWindowEvents() {
     for (int i = 0; i < kWatchedCount; ++i)
         Hooks[i] = SetWinEventHook(kWatchedEvents[i], kWatchedEvents[i], NULL, OnWindowEvent, 0, 0,
                                    WINEVENT_OUTOFCONTEXT);
+    UseNotButtons(Hooks[0] != NULL);
 }
 
 void StopWatchingWindowEvents() {
+    UseNotButtons(false);
     for (int i = 0; i < kWatchedCount; ++i)
         if (Hooks[i] != NULL) UnhookWinEvent(Hooks[i]);
 }

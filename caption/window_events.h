@@ -4,7 +4,8 @@
 namespace caption {
 
 // Asks the platform to report, on this thread, every window created, shown or renamed in the
-// session. Where it cannot, the sweep alone does the work, as before.
+// session. Where it cannot, the sweep alone does the work, as before. While creations are
+// reported, the sweep keeps the windows it found to be no buttons (not_buttons.h).
 void WatchWindowEvents();
 void StopWatchingWindowEvents();
 

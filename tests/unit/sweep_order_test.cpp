@@ -1,11 +1,15 @@
-// The sweep's order over a fake desktop whose windows come and go, on a fake clock.
+// The sweep's order over a fake desktop whose windows come and go, on a fake clock, and the
+// set of windows known to be no buttons that spares it their class names.
 #include "caption/sweep_order.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
 #include <vector>
+
+#include "caption/not_buttons.h"
 
 namespace {
 
@@ -20,6 +24,7 @@ struct FakeWindow {
     int top;
     int program;   // 0: answers at once
     bool refuses;  // its program never takes a text: every relabel times out
+    bool button = true;
 };
 
 std::vector<FakeWindow> Desktop;  // every descendant, in the platform's order
@@ -28,7 +33,8 @@ unsigned Clock;
 unsigned ListUnits;  // what the platform takes to list one window
 unsigned Waited;     // this tick
 int Listed;          // descendants listed, in all
-int Gone;            // windows examined after they were gone, in all
+int Gone;            // windows whose class was asked after they were gone, in all
+int ClassReads;      // class names read of windows that were there, in all
 int Slices;          // slices that asked for another, in all
 int Retries;         // windows retried at the start of a tick, in all
 int Waiting;         // the windows a tick's retries would offer a text; each takes an examination
@@ -63,15 +69,26 @@ int List(Window parent, int skip, Window* out, int capacity) {
     return count;
 }
 
-// A relabel as the real one books it: passed over once its program has used up its share.
-bool Examine(Window window) {
+// A button's class name costs nothing here: its examination is what takes the time.
+const char* ClassName(Window window) {
     const FakeWindow* found = Find(Id(window));
+    if (found != nullptr && found->button) {
+        ++ClassReads;
+        return "Button";
+    }
     Clock += kExamineUnits;
     if (found == nullptr) {
         ++Gone;
-        return true;
+        return "";
     }
-    const FakeWindow& w = *found;
+    ++ClassReads;
+    return "Static";
+}
+
+// A relabel as the real one books it: passed over once its program has used up its share.
+bool Examine(Window window) {
+    const FakeWindow& w = *Find(Id(window));
+    Clock += kExamineUnits;
     Examined.push_back(w.id);
     if (DuringExamine) DuringExamine(w.id);
     if (!w.refuses) return true;
@@ -90,7 +107,7 @@ void Retry() {
         Clock += kExamineUnits;
 }
 
-const caption::SweepSeam kFake = {List, Examine, Now, Retry};
+const caption::SweepSeam kFake = {List, ClassName, Examine, Now, Retry};
 
 class SweepOrderTest : public ::testing::Test {
 protected:
@@ -99,12 +116,18 @@ protected:
         Order = SweepOrder();
         Order.unitsPerMs = kUnitsPerMs;
         Clock = ListUnits = 0;
-        Slices = Listed = Gone = Retries = Waiting = 0;
+        Slices = Listed = Gone = ClassReads = Retries = Waiting = 0;
+        caption::NotButtons = caption::NotButtonSet();
+        caption::UseNotButtons(true);
         DuringExamine = nullptr;
         caption::SweepSliceMs = caption::kSweepSliceMs;
     }
     static int Add(int top, int program = 0, bool refuses = false) {
         Desktop.push_back({NextId, top, program, refuses});
+        return NextId++;
+    }
+    static int AddNoButton(int top) {
+        Desktop.push_back({NextId, top, 0, false, false});
         return NextId++;
     }
     // As the program's ticks run it: a slice, and more while the sweep asks for them.
@@ -266,6 +289,77 @@ TEST_F(SweepOrderTest, ASweepCalledInsideASweepDoesNothing) {
     EXPECT_EQ(4u, Examined.size());
     Tick();  // and the next tick sweeps as ever
     EXPECT_EQ(4u, Examined.size());
+}
+
+// A window's class never changes while it lives: one that is no button's costs its class name
+// once, while buttons are examined on every pass. Where the platform would not report a handle
+// given to a new window, the sweep keeps nothing and reads every class name every time.
+TEST_F(SweepOrderTest, AWindowKnownToBeNoButtonCostsNoClassNameOnTheNextPass) {
+    const int first = Add(100);
+    AddNoButton(100);
+    AddNoButton(101);
+    const int second = Add(101);
+    Tick();
+    EXPECT_EQ(4, ClassReads);
+    Tick();
+    EXPECT_EQ(6, ClassReads);
+    EXPECT_EQ((std::vector<int>{first, second}), Examined);
+    caption::UseNotButtons(false);
+    Tick();
+    EXPECT_EQ(10, ClassReads);
+}
+
+// A handle the platform gives to a new window, a button this time: until its creation is
+// reported the sweep takes it for what the handle named before, and then reads it again.
+TEST_F(SweepOrderTest, AButtonUnderAHandleThatNamedAnotherWindowIsReadAgainOnceReported) {
+    const int reused = AddNoButton(100);
+    Add(100);
+    Tick();
+    std::find_if(Desktop.begin(), Desktop.end(), [&](const FakeWindow& w) {
+        return w.id == reused;
+    })->button = true;
+    Tick();
+    EXPECT_EQ(Examined.end(), std::find(Examined.begin(), Examined.end(), reused));
+    caption::ForgetWindow(Handle(reused));
+    Tick();
+    EXPECT_NE(Examined.end(), std::find(Examined.begin(), Examined.end(), reused));
+}
+
+bool Known(int handle) { return caption::IsKnownNotButton(Handle(handle)); }
+
+// Against a model, over handles spaced as the platform spaces them and enough of them that runs
+// form and meet: every handle noted is found until it is forgotten, and no other is.
+TEST(NotButtons, FindsWhatWasNotedUntilItIsForgottenWhateverTheCollisions) {
+    caption::NotButtons = caption::NotButtonSet();
+    caption::UseNotButtons(true);
+    const int kHandles = caption::kNotButtonLimit - 1;
+    std::set<int> noted;
+    for (int i = 1; i <= kHandles; ++i) {
+        caption::NoteNotButton(Handle(4 * i));
+        noted.insert(4 * i);
+    }
+    unsigned seed = 1;
+    for (int round = 0; round < 2 * kHandles; ++round) {
+        seed = seed * 1103515245u + 12345u;
+        const int handle = 4 * (1 + static_cast<int>((seed >> 8) % kHandles));
+        caption::ForgetWindow(Handle(handle));
+        noted.erase(handle);
+    }
+    ASSERT_LT(noted.size(), static_cast<size_t>(kHandles / 2));
+    for (int i = 1; i <= kHandles + 100; ++i) ASSERT_EQ(noted.count(4 * i) == 1, Known(4 * i)) << i;
+    EXPECT_EQ(static_cast<int>(noted.size()), caption::NotButtons.count);
+}
+
+TEST(NotButtons, AFullSetIsEmptiedAndFilledAgain) {
+    caption::NotButtons = caption::NotButtonSet();
+    caption::UseNotButtons(true);
+    for (int i = 1; i <= caption::kNotButtonLimit; ++i) caption::NoteNotButton(Handle(2 * i));
+    EXPECT_EQ(caption::kNotButtonLimit, caption::NotButtons.count);
+    EXPECT_TRUE(Known(2));
+    caption::NoteNotButton(Handle(1));
+    EXPECT_EQ(1, caption::NotButtons.count);
+    EXPECT_TRUE(Known(1));
+    EXPECT_FALSE(Known(2));
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "caption/not_buttons.h"
 #include "caption/restore.h"
 #include "caption/sweep_order.h"
+#include "caption/window_events.h"
 
 #include <algorithm>
 #include <string>
@@ -200,6 +202,35 @@ TEST_F(Sweep, AtTheRealSliceAPassGoesOnWhenTheWindowWhereItStoppedIsDestroyed) {
         return true;
     });
     EXPECT_TRUE(relabelled) << ticks << " ticks";
+}
+
+// A handle given again, to a button this time: the report of its creation takes it out of the
+// windows known to be no buttons, and the sweep relabels it. The platform gives a freed place
+// in its handle table to the next object it makes, one generation on (the high word, counting 1
+// to 0xFFFE); menus, the cheapest objects, bring the generation round.
+TEST_F(Sweep, AHandleGivenAgainToAButtonIsRelabelled) {
+    caption::WatchWindowEvents();
+    HWND label = Child(L"Static", L"OK", 0);
+    caption::SweepWindows();
+    ASSERT_TRUE(caption::IsKnownNotButton(label));
+    const UINT handle = static_cast<UINT>(reinterpret_cast<UINT_PTR>(label));
+    const UINT generation = handle >> 16;
+    const UINT previous = (handle & 0xFFFF) | ((generation == 1 ? 0xFFFE : generation - 1) << 16);
+    DestroyWindow(label);
+    for (int i = 0; i < 70000; ++i) {
+        HMENU menu = CreateMenu();
+        const bool last = static_cast<UINT>(reinterpret_cast<UINT_PTR>(menu)) == previous;
+        DestroyMenu(menu);
+        if (last) break;
+    }
+    HWND button = Child(L"Button", L"");
+    ASSERT_EQ(label, button) << "the platform gave the handle to another object";
+    EXPECT_TRUE(support::WaitUntil([&] { return !caption::IsKnownNotButton(button); }));
+    // The caption comes with no report to relabel it: only the sweep can.
+    caption::StopWatchingWindowEvents();
+    SetWindowTextW(button, L"OK");
+    caption::SweepWindows();
+    EXPECT_EQ(L"В натуре", WindowText(button));
 }
 
 TEST_F(Sweep, ReachesHiddenWindowsAndGrandchildrenButNeverTopLevelTitles) {
