@@ -73,9 +73,9 @@ bool MayWriteProgramFiles() {
 }
 
 // The machine's Run key as the autostart entry's writers open it, where they may also write
-// the program-files folder that the entry's file lies in; no key otherwise. A standard user,
-// or an administrator's program without elevation, is refused both; the key is not
-// virtualized, and no other key is tried in its place.
+// the program-files folder that the entry's file lies in (ProgramFiles then holds it); no key
+// otherwise. A standard user, or an administrator's program without elevation, is refused
+// both; the key is not virtualized, and no other key is tried in its place.
 HKEY OpenForChange() {
     return MayWriteProgramFiles() ? OpenKey(HKEY_LOCAL_MACHINE, kRunKey) : NULL;
 }
@@ -195,9 +195,6 @@ int PrepareEntry(bool* copy) {
     return EntryFileLength != 0 ? AutostartCommand(EntryFile, EntryFileLength, WriteUnits) : 0;
 }
 
-// The copy's path in EntryFile, and its length; 0 where there is none.
-int FillCopyPath() { return FillProgramFiles() ? InstalledCopyPath(ProgramFiles, EntryFile) : 0; }
-
 }  // namespace
 
 const wchar_t* ProgramPath() { return FillPath() != 0 ? Path : NULL; }
@@ -223,8 +220,9 @@ bool AddAutostart() {
 bool RemoveAutostart() {
     HKEY key = OpenForChange();
     if (key == NULL) return false;
-    // The copy goes with an entry that names it, and no other file with any entry.
-    const int copyLength = FillCopyPath();
+    // The copy goes with an entry that names it, and no other file with any entry. Opening
+    // for the change has filled in the program-files folder.
+    const int copyLength = InstalledCopyPath(ProgramFiles, EntryFile);
     const int count = ReadValue(key, kRunValue, kRunReadLimit);
     const bool namesCopy =
         copyLength != 0 && count != kDoesNotFit && NamesFile(ReadUnits, count, EntryFile);

@@ -25,17 +25,13 @@ using namespace settings_support;
 using support::WaitUntil;
 using support::WindowText;
 
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 TEST_F(Program, RemovalSwitchRemovesTheSettingsAndTheAutostartEntryWithItsCopyAndShowsNothing) {
     // Where the entry cannot be deleted, the elevated copy is asked to; under Wine it has the
     // same rights and fails too, and "/c" ends as ever.
     const std::wstring copy = InstalledCopy();
     for (bool readOnly : {false, true}) {
         StoreUnits(HKEY_CURRENT_USER, kProductKey, L"Help", L"x", true);
-        CreateDirectoryW(copy.substr(0, copy.size() - 13).c_str(), NULL);
+        CreateDirectoryW(InstalledFolder().c_str(), NULL);
         ASSERT_TRUE(CopyFileW(support::BesideTests(L"vorkalun.exe").c_str(), copy.c_str(), FALSE));
         StoreUnits(HKEY_LOCAL_MACHINE, kRunKey, L"VORKALUN", Quoted(copy), true);
         WindowCreations creations;

@@ -145,12 +145,13 @@ std::wstring ProgramFiles() {
     return folder;
 }
 
-std::wstring InstalledCopy() { return ProgramFiles() + L"\\VORKALUN\\vorkalun.exe"; }
+std::wstring InstalledFolder() { return ProgramFiles() + L"\\VORKALUN"; }
+std::wstring InstalledCopy() { return InstalledFolder() + L"\\vorkalun.exe"; }
 
 std::wstring Quoted(const std::wstring& path) { return L'"' + path + L'"'; }
 
 void RemoveInstalledCopy() {
-    const std::wstring folder = ProgramFiles() + L"\\VORKALUN";
+    const std::wstring folder = InstalledFolder();
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -161,6 +162,10 @@ void RemoveInstalledCopy() {
         FindClose(search);
     }
     RemoveDirectoryW(folder.c_str());
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<char> FileBytes(const std::wstring& path) {

@@ -64,10 +64,12 @@ private:
 // autostart entry names where the program lies elsewhere.
 std::wstring ProgramFiles();
 std::wstring InstalledCopy();
+std::wstring InstalledFolder();
 std::wstring Quoted(const std::wstring& path);
 // The copy gone, whatever else its folder held, and the folder with it.
 void RemoveInstalledCopy();
 std::vector<char> FileBytes(const std::wstring& path);
+bool Exists(const std::wstring& path);
 // Whether the platform holds `path` for deletion at the next restart; forgetting them all.
 bool IsDeletedAtRestart(const std::wstring& path);
 void ForgetDeletionsAtRestart();

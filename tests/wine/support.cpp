@@ -43,7 +43,11 @@ std::wstring ShippedProgram() {
 }
 
 HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments, DWORD* threadId) {
-    std::wstring commandLine = L"\"" + BesideTests(fileName) + L"\" " + arguments;
+    return StartProgramAt(BesideTests(fileName), arguments, threadId);
+}
+
+HANDLE StartProgramAt(const std::wstring& path, const std::wstring& arguments, DWORD* threadId) {
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

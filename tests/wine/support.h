@@ -26,6 +26,9 @@ std::wstring ShippedProgram();
 // first thread too when asked.
 HANDLE StartProgram(const wchar_t* fileName, const std::wstring& arguments,
                     DWORD* threadId = nullptr);
+// The same for a program anywhere, by its full path.
+HANDLE StartProgramAt(const std::wstring& path, const std::wstring& arguments,
+                      DWORD* threadId = nullptr);
 // Its exit code, or STILL_ACTIVE when it has not ended within the time.
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
 // Ends a helper that is still running and closes the handle.
